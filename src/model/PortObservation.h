@@ -1,0 +1,18 @@
+#pragma once
+
+#include "model/PortDescriptor.h"
+
+namespace kw::model {
+
+// The live state of one port at one moment.
+struct PortObservation {
+    PortDescriptor descriptor;
+    bool connected = false;
+    bool powerDeliveryActive = false;
+    bool partnerIdentityVisible = false;
+
+    // A port counts as active for the port test when any flag is set.
+    bool isActive() const { return connected || powerDeliveryActive || partnerIdentityVisible; }
+};
+
+} // namespace kw::model

@@ -1,0 +1,156 @@
+#include "probe/ChildProcess.h"
+#include "probe/HardwareReportAssembly.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+using namespace kw::probe;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    QString output;
+};
+
+CliRun kabelwacht(const QStringList& arguments)
+{
+    // Standard error is not captured by the runner; fold it into standard output through the shell.
+    QStringList shellArgs{u"-c"_s, u"exec \"$0\" \"$@\" 2>&1"_s, QStringLiteral(KW_PROGRAM)};
+    shellArgs += arguments;
+    const auto exit = runChildProcess(u"/bin/sh"_s, shellArgs, Seconds(60));
+    EXPECT_TRUE(exit && exit->exitedNormally);
+    return exit ? CliRun{exit->status, QString::fromUtf8(exit->standardOutput)} : CliRun{};
+}
+
+QJsonObject probeJson(const QString& machine)
+{
+    const CliRun run = kabelwacht({u"probe"_s, u"--json"_s, u"--machine"_s, machine});
+    EXPECT_EQ(run.status, 0) << run.output.toStdString();
+    return QJsonDocument::fromJson(run.output.toUtf8()).object();
+}
+
+QStringList notesOf(const QJsonObject& probe)
+{
+    QStringList notes;
+    for (const QJsonValue& n : probe[u"report"_s][u"notes"_s].toArray())
+        notes << n.toString();
+    return notes;
+}
+
+struct Expected {
+    QString machine;
+    int expectedPorts;
+    int descriptors;
+    bool failure;
+    QStringList notes;
+    QString portClass;
+
+    friend void PrintTo(const Expected& e, std::ostream* os) { *os << e.machine.toStdString(); }
+};
+
+} // namespace
+
+class Catalogue : public ::testing::TestWithParam<Expected> {};
+
+TEST_P(Catalogue, ProbeShowsWhatTheMachinePublishes)
+{
+    const Expected& e = GetParam();
+    const QJsonObject probe = probeJson(e.machine);
+    const QJsonObject report = probe[u"report"_s].toObject();
+    EXPECT_EQ(report[u"expectedPortCount"_s].toInt(), e.expectedPorts);
+    const QJsonArray descriptors = report[u"portDescriptors"_s].toArray();
+    ASSERT_EQ(descriptors.size(), e.descriptors);
+    qint64 previousHint = INT64_MIN;
+    for (const QJsonValue& d : descriptors) {
+        EXPECT_EQ(d[u"serviceClass"_s].toString(), e.portClass);
+        EXPECT_FALSE(d[u"debugSummary"_s].toString().contains(u"MagSafe"_s)) << "MagSafe is not a USB-C port";
+        EXPECT_GT(d[u"sortHint"_s].toInteger(), previousHint) << "port order";
+        previousHint = d[u"sortHint"_s].toInteger();
+    }
+    EXPECT_EQ(report[u"probableControllerFailure"_s].toBool(), e.failure);
+    EXPECT_EQ(notesOf(probe), e.notes);
+    // Every catalogue machine starts idle: on battery (or mains for a desktop), nothing plugged in.
+    for (const QJsonValue& o : probe[u"observations"_s].toArray()) {
+        EXPECT_FALSE(o[u"connected"_s].toBool());
+        EXPECT_FALSE(o[u"powerDeliveryActive"_s].toBool());
+        EXPECT_FALSE(o[u"partnerIdentityVisible"_s].toBool());
+    }
+    EXPECT_TRUE(probe[u"power"_s][u"adapterWatts"_s].isNull());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Machines, Catalogue,
+    ::testing::Values(
+        Expected{u"macbookpro18-3"_s, 3, 3, false, {}, u"AppleTCControllerType10"_s},
+        Expected{u"mac15-6"_s, 3, 3, false, {}, u"AppleHPMInterfaceType10"_s},
+        Expected{u"mac14-2"_s, 2, 2, false, {}, u"AppleHPMInterfaceType10"_s},
+        Expected{u"macbookpro16-1"_s, 4, 0, false, {notes::intelMachine}, {}},
+        Expected{u"macbook10-1"_s, 1, 0, false, {notes::intelMachine}, {}},
+        Expected{u"macbookpro17-1-missing-controller"_s, 2, 1, true, {}, u"AppleTCControllerType10"_s},
+        Expected{u"macbook-neo-unlisted"_s, 2, 2, false, {}, u"AppleHPMInterfaceType10"_s},
+        Expected{u"mac14-3-mac-mini"_s, 2, 2, false, {notes::notAMacBook, notes::countFromRegistry},
+                 u"AppleHPMInterfaceType10"_s}),
+    [](const auto& info) {
+        QString name = info.param.machine;
+        return name.replace(u'-', u'_').toStdString();
+    });
+
+TEST(CommandLine, ProbeTextNamesBackendIdentityAndVerdicts)
+{
+    const CliRun run = kabelwacht({u"probe"_s});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.output.startsWith(u"Backend: simulated Mac: "_s)) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(u"Model identifier:  MacBookPro18,3"_s));
+    EXPECT_TRUE(run.output.contains(u"Probable controller failure: no"_s));
+    EXPECT_TRUE(run.output.contains(u"Port observations: 3"_s));
+}
+
+TEST(CommandLine, JsonUsesModelFieldNamesAndNullForAbsent)
+{
+    const QJsonObject probe = probeJson(u"macbookpro18-3"_s);
+    EXPECT_EQ(probe[u"report"_s][u"identity"_s][u"modelIdentifier"_s].toString(), u"MacBookPro18,3"_s);
+    EXPECT_TRUE(probe[u"power"_s].toObject().contains(u"adapterName"_s));
+    EXPECT_TRUE(probe[u"power"_s][u"adapterName"_s].isNull());
+    EXPECT_FALSE(probe[u"power"_s][u"externalPowerConnected"_s].toBool());
+    const QJsonArray observations = probe[u"observations"_s].toArray();
+    ASSERT_EQ(observations.size(), 3);
+    EXPECT_EQ(observations[0][u"descriptor"_s][u"id"_s].toInteger(),
+              probe[u"report"_s][u"portDescriptors"_s][0][u"id"_s].toInteger());
+}
+
+TEST(CommandLine, HelpVersionAndUsageErrors)
+{
+    EXPECT_EQ(kabelwacht({u"--version"_s}).output, u"kabelwacht 0.1.0\n"_s);
+    const CliRun help = kabelwacht({u"--help"_s});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.output.contains(u"probe"_s));
+    const CliRun probeHelp = kabelwacht({u"probe"_s, u"--help"_s});
+    EXPECT_EQ(probeHelp.status, 0);
+    EXPECT_TRUE(probeHelp.output.contains(u"--machine"_s));
+
+    const CliRun unknown = kabelwacht({u"frobnicate"_s});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(unknown.output.contains(u"unknown command 'frobnicate'"_s));
+    const CliRun badOption = kabelwacht({u"probe"_s, u"--jsn"_s});
+    EXPECT_EQ(badOption.status, 2);
+    EXPECT_TRUE(badOption.output.contains(u"Unknown option 'jsn'"_s)) << badOption.output.toStdString();
+    EXPECT_EQ(kabelwacht({}).status, 2);
+}
+
+TEST(CommandLine, BadMachineFileIsOneClearMessage)
+{
+    const CliRun missing = kabelwacht({u"probe"_s, u"--machine"_s, u"no-such-machine"_s});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(missing.output.startsWith(u"kabelwacht: no-such-machine: no such machine file"_s));
+
+    const QString broken = QStringLiteral(KW_SOURCE_DIR) + u"/tests/app/data/broken-machine.json"_s;
+    const CliRun bad = kabelwacht({u"probe"_s, u"--machine"_s, broken});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.output, u"kabelwacht: %1: registry.children[0].properties.PortNumber: a number with a fractional "
+                          u"part must be written as {\"$real\": …}; integers must fit in 64 bits\n"_s.arg(broken));
+}

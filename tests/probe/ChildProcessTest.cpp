@@ -1,0 +1,390 @@
+#include "probe/ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include <dirent.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+using kw::probe::ChildExit;
+using kw::probe::PosixProcessLauncher;
+using kw::probe::ProcessLauncher;
+using kw::probe::runChildProcess;
+using kw::probe::Seconds;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::optional<ChildExit> runShell(const QString& script, Seconds timeout, const QStringList& extraEnvironment = {})
+{
+    return runChildProcess(u"/bin/sh"_s, {u"-c"_s, script}, timeout, extraEnvironment);
+}
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+pid_t firstLineAsPid(const QByteArray& output)
+{
+    bool ok = false;
+    const int pid = output.left(output.indexOf('\n')).toInt(&ok);
+    return ok ? static_cast<pid_t>(pid) : -1;
+}
+
+// Reaped means it is no longer a child of ours waiting to be collected.
+bool isReaped(pid_t pid)
+{
+    errno = 0;
+    const pid_t r = ::waitpid(pid, nullptr, WNOHANG);
+    return r == -1 && errno == ECHILD;
+}
+
+int openDescriptorCount()
+{
+#if defined(__linux__)
+    const char* directory = "/proc/self/fd";
+#else
+    const char* directory = "/dev/fd";
+#endif
+    DIR* dir = ::opendir(directory);
+    if (!dir)
+        return -1;
+    int count = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.')
+            ++count;
+    }
+    ::closedir(dir);
+    return count;
+}
+
+#if defined(__linux__)
+// Dead once /proc no longer lists it, or it is a zombie waiting for its new parent.
+bool processIsGone(pid_t pid)
+{
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    if (close < 0 || close + 2 >= line.size())
+        return true;
+    const char state = line.at(close + 2);
+    return state == 'Z' || state == 'X';
+}
+#endif
+
+} // namespace
+
+TEST(ChildProcess, ReturnsOutputOfSuccessfulChild)
+{
+    const auto start = Clock::now();
+    const auto result = runChildProcess(u"/bin/echo"_s, {u"hello"_s, u"world"_s}, Seconds(10));
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->exitedNormally);
+    EXPECT_EQ(result->status, 0);
+    EXPECT_EQ(result->standardOutput, QByteArray("hello world\n"));
+    // Returns when the child ends, not at the deadline.
+    EXPECT_LT(secondsSince(start), 2.0);
+}
+
+TEST(ChildProcess, CollectsOutputWrittenOverTime)
+{
+    const auto result = runShell(u"echo a; sleep 0.1; echo b"_s, Seconds(5));
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->exitedNormally);
+    EXPECT_EQ(result->standardOutput, QByteArray("a\nb\n"));
+}
+
+TEST(ChildProcess, ReportsNonZeroExitStatus)
+{
+    const auto result = runShell(u"echo partial; exit 3"_s, Seconds(5));
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->exitedNormally);
+    EXPECT_EQ(result->status, 3);
+    EXPECT_EQ(result->standardOutput, QByteArray("partial\n"));
+}
+
+TEST(ChildProcess, ReportsTerminatingSignal)
+{
+    const auto result = runShell(u"echo before; kill -KILL $$"_s, Seconds(5));
+    ASSERT_TRUE(result);
+    EXPECT_FALSE(result->exitedNormally);
+    EXPECT_EQ(result->status, SIGKILL);
+    EXPECT_EQ(result->standardOutput, QByteArray("before\n"));
+}
+
+TEST(ChildProcess, StopsChildStillRunningAtDeadline)
+{
+    const auto start = Clock::now();
+    const auto result = runChildProcess(u"/bin/sleep"_s, {u"30"_s}, Seconds(0.3));
+    ASSERT_TRUE(result);
+    EXPECT_LT(secondsSince(start), 0.8);
+    EXPECT_FALSE(result->exitedNormally);
+    EXPECT_EQ(result->status, SIGTERM);
+}
+
+TEST(ChildProcess, ZeroTimeoutStopsChildAtOnce)
+{
+    const auto start = Clock::now();
+    const auto result = runChildProcess(u"/bin/sleep"_s, {u"30"_s}, Seconds(0));
+    ASSERT_TRUE(result);
+    EXPECT_LT(secondsSince(start), 0.5);
+    EXPECT_FALSE(result->exitedNormally);
+}
+
+TEST(ChildProcess, KillsChildThatIgnoresSigterm)
+{
+    const auto start = Clock::now();
+    const auto result = runShell(u"trap '' TERM; echo ready; sleep 30"_s, Seconds(0.3));
+    ASSERT_TRUE(result);
+    EXPECT_LT(secondsSince(start), 0.3 + 0.5);
+    EXPECT_FALSE(result->exitedNormally);
+    EXPECT_EQ(result->status, SIGKILL);
+    EXPECT_EQ(result->standardOutput, QByteArray("ready\n"));
+}
+
+TEST(ChildProcess, ChildThatExitsOnSigtermCountsAsSignalled)
+{
+    const auto result = runShell(u"trap 'exit 0' TERM; echo ready; while :; do sleep 0.05; done"_s, Seconds(0.3));
+    ASSERT_TRUE(result);
+    EXPECT_FALSE(result->exitedNormally);
+    EXPECT_EQ(result->standardOutput, QByteArray("ready\n"));
+}
+
+TEST(ChildProcess, LeavesNoZombieBehind)
+{
+    const auto finished = runShell(u"echo $$"_s, Seconds(5));
+    ASSERT_TRUE(finished);
+    const pid_t finishedPid = firstLineAsPid(finished->standardOutput);
+    ASSERT_GT(finishedPid, 0);
+    EXPECT_TRUE(isReaped(finishedPid));
+
+    const auto stopped = runShell(u"echo $$; exec /bin/sleep 30"_s, Seconds(0.3));
+    ASSERT_TRUE(stopped);
+    EXPECT_FALSE(stopped->exitedNormally);
+    const pid_t stoppedPid = firstLineAsPid(stopped->standardOutput);
+    ASSERT_GT(stoppedPid, 0);
+    EXPECT_TRUE(isReaped(stoppedPid));
+
+    const auto stubborn = runShell(u"trap '' TERM; echo $$; sleep 30"_s, Seconds(0.3));
+    ASSERT_TRUE(stubborn);
+    const pid_t stubbornPid = firstLineAsPid(stubborn->standardOutput);
+    ASSERT_GT(stubbornPid, 0);
+    EXPECT_TRUE(isReaped(stubbornPid));
+
+#if defined(__linux__)
+    EXPECT_FALSE(QFile::exists(u"/proc/%1"_s.arg(finishedPid)));
+    EXPECT_FALSE(QFile::exists(u"/proc/%1"_s.arg(stoppedPid)));
+    EXPECT_FALSE(QFile::exists(u"/proc/%1"_s.arg(stubbornPid)));
+#endif
+}
+
+TEST(ChildProcess, ReturnsNonUtf8OutputByteExact)
+{
+    const auto result = runShell(u"printf '\\377\\376\\000\\200x'"_s, Seconds(5));
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->exitedNormally);
+    EXPECT_EQ(result->standardOutput, QByteArray("\xff\xfe\x00\x80x", 5));
+}
+
+TEST(ChildProcess, DrainsOutputLargerThanPipeCapacity)
+{
+    const auto start = Clock::now();
+    const auto zeros = runShell(u"head -c 1048576 /dev/zero"_s, Seconds(10));
+    ASSERT_TRUE(zeros);
+    EXPECT_TRUE(zeros->exitedNormally);
+    EXPECT_EQ(zeros->status, 0);
+    EXPECT_EQ(zeros->standardOutput, QByteArray(1048576, '\0'));
+
+    const auto numbers = runShell(u"seq 1 200000"_s, Seconds(10));
+    ASSERT_TRUE(numbers);
+    EXPECT_TRUE(numbers->exitedNormally);
+    QByteArray expected;
+    for (int i = 1; i <= 200000; ++i)
+        expected += QByteArray::number(i) + '\n';
+    EXPECT_EQ(numbers->standardOutput.size(), expected.size());
+    EXPECT_TRUE(numbers->standardOutput == expected);
+    EXPECT_LT(secondsSince(start), 5.0);
+}
+
+TEST(ChildProcess, ChattyStandardErrorDoesNotStallChild)
+{
+    const auto start = Clock::now();
+    const auto result = runShell(u"head -c 4194304 /dev/zero >&2; echo done"_s, Seconds(10));
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->exitedNormally);
+    EXPECT_EQ(result->standardOutput, QByteArray("done\n"));
+    EXPECT_LT(secondsSince(start), 3.0);
+}
+
+TEST(ChildProcess, StandardInputIsEmpty)
+{
+    const auto result = runShell(u"cat; echo end"_s, Seconds(5));
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->exitedNormally);
+    EXPECT_EQ(result->standardOutput, QByteArray("end\n"));
+}
+
+TEST(ChildProcess, GrandchildHoldingPipeDoesNotDelayPastDeadline)
+{
+    const auto start = Clock::now();
+    const auto result = runShell(u"sleep 30 & echo $!; echo hi"_s, Seconds(0.5));
+    ASSERT_TRUE(result);
+    EXPECT_LT(secondsSince(start), 0.5 + 0.5);
+    // The child itself ended well before the deadline; its real status is reported.
+    EXPECT_TRUE(result->exitedNormally);
+    EXPECT_EQ(result->status, 0);
+    EXPECT_TRUE(result->standardOutput.endsWith("\nhi\n"));
+
+#if defined(__linux__)
+    const pid_t grandchild = firstLineAsPid(result->standardOutput);
+    ASSERT_GT(grandchild, 0);
+    const auto waitStart = Clock::now();
+    while (!processIsGone(grandchild) && secondsSince(waitStart) < 2.0)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(processIsGone(grandchild));
+#endif
+}
+
+TEST(ChildProcess, LaunchFailuresYieldNothing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+
+    const QString notExecutable = dir.filePath(u"not-executable"_s);
+    {
+        QFile file(notExecutable);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\necho x\n");
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    const QString notAProgram = dir.filePath(u"not-a-program"_s);
+    {
+        QFile file(notAProgram);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("\x01\x02\x03 garbage without an interpreter line\n"));
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    EXPECT_FALSE(runChildProcess(dir.filePath(u"missing"_s), {}, Seconds(1)));
+    EXPECT_FALSE(runChildProcess(dir.path(), {}, Seconds(1)));
+    EXPECT_FALSE(runChildProcess(notExecutable, {}, Seconds(1)));
+    EXPECT_FALSE(runChildProcess(notAProgram, {}, Seconds(1)));
+    EXPECT_FALSE(runChildProcess(QString(), {}, Seconds(1)));
+    // An argument with a zero byte cannot be passed on faithfully.
+    EXPECT_FALSE(runChildProcess(u"/bin/echo"_s, {u"a\0b"_s}, Seconds(1)));
+}
+
+TEST(ChildProcess, PassesExtraEnvironmentToChild)
+{
+    const QString script = u"printf '%s|%s|%s' \"$KW_CHILD_TEST_VALUE\" \"$KW_CHILD_TEST_OTHER\" \"$PATH\""_s;
+
+    const auto plain = runShell(script, Seconds(5));
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->standardOutput, "||" + qgetenv("PATH"));
+
+    const auto extended = runShell(script, Seconds(5),
+                                   {u"KW_CHILD_TEST_VALUE=first"_s, u"KW_CHILD_TEST_OTHER=grüße ✓"_s,
+                                    u"KW_CHILD_TEST_VALUE=hello world"_s, u"PATH=/usr/bin:/bin"_s});
+    ASSERT_TRUE(extended);
+    EXPECT_EQ(extended->standardOutput, u"hello world|grüße ✓|/usr/bin:/bin"_s.toUtf8());
+}
+
+TEST(ChildProcess, PassesArgumentsAndPathAsUtf8)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"prüfung ✓"_s));
+    const QString script = dir.filePath(u"prüfung ✓/zeige-argument"_s);
+    {
+        QFile file(script);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\nprintf '%s|%s' \"$1\" \"$2\"\n");
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    const auto result = runChildProcess(script, {u"grüße ✓"_s, u"with space"_s}, Seconds(5));
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->exitedNormally);
+    EXPECT_EQ(result->standardOutput, u"grüße ✓|with space"_s.toUtf8());
+}
+
+TEST(ChildProcess, LeaksNoFileDescriptors)
+{
+    const int before = openDescriptorCount();
+    ASSERT_GT(before, 0);
+
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_TRUE(runChildProcess(u"/bin/echo"_s, {u"x"_s}, Seconds(5)));
+        EXPECT_FALSE(runChildProcess(u"/nonexistent/program"_s, {}, Seconds(1)));
+        EXPECT_FALSE(runChildProcess(u"/"_s, {}, Seconds(1)));
+    }
+    EXPECT_TRUE(runChildProcess(u"/bin/sleep"_s, {u"30"_s}, Seconds(0.1)));
+    EXPECT_TRUE(runShell(u"sleep 30 & echo hi"_s, Seconds(0.1)));
+    EXPECT_TRUE(runShell(u"echo x"_s, Seconds(5), {u"KW_CHILD_TEST_VALUE=1"_s}));
+
+    EXPECT_EQ(openDescriptorCount(), before);
+}
+
+TEST(ChildProcess, RunsConcurrentlyFromSeveralThreads)
+{
+    constexpr int threadCount = 8;
+    std::array<std::optional<ChildExit>, threadCount> results;
+    std::vector<std::thread> threads;
+    const auto start = Clock::now();
+    for (int i = 0; i < threadCount; ++i) {
+        threads.emplace_back([i, &results] {
+            if (i % 4 == 3)
+                results[i] = runChildProcess(u"/bin/sleep"_s, {u"30"_s}, Seconds(0.3));
+            else
+                results[i] = runShell(u"echo thread %1; head -c 200000 /dev/zero"_s.arg(i), Seconds(10));
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_LT(secondsSince(start), 5.0);
+
+    for (int i = 0; i < threadCount; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(results[i]);
+        if (i % 4 == 3) {
+            EXPECT_FALSE(results[i]->exitedNormally);
+        } else {
+            EXPECT_TRUE(results[i]->exitedNormally);
+            const QByteArray header = "thread " + QByteArray::number(i) + '\n';
+            EXPECT_EQ(results[i]->standardOutput, header + QByteArray(200000, '\0'));
+        }
+    }
+}
+
+TEST(ChildProcess, PosixProcessLauncherRunsTheProgram)
+{
+    const PosixProcessLauncher posix;
+    const ProcessLauncher& launcher = posix;
+
+    const auto result = launcher.run(u"/bin/sh"_s, {u"-c"_s, u"echo via launcher; exit 4"_s}, Seconds(5));
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->exitedNormally);
+    EXPECT_EQ(result->status, 4);
+    EXPECT_EQ(result->standardOutput, QByteArray("via launcher\n"));
+
+    EXPECT_FALSE(launcher.run(u"/nonexistent/program"_s, {}, Seconds(1)));
+}
