@@ -76,10 +76,15 @@ int runProbe(const QCommandLineParser& parser)
 
 int runMachines(const QCommandLineParser&)
 {
-    for (const QString& name : probe::catalogueMachineNames()) {
+    const QStringList names = probe::catalogueMachineNames();
+    qsizetype width = 0;
+    for (const QString& name : names)
+        width = std::max(width, name.size());
+    for (const QString& name : names) {
         const probe::MachineLoadResult loaded = probe::loadMachine(name);
         const QString title = loaded.machine ? loaded.machine->title : u"(broken: "_s + loaded.error + u')';
-        print(stdout, u"%1%2%3\n"_s.arg(name, -32).arg(title, name == probe::defaultMachineName ? u"  (default)"_s : QString()));
+        const QString suffix = name == probe::defaultMachineName ? u"  (default)"_s : QString();
+        print(stdout, u"%1  %2%3\n"_s.arg(name.leftJustified(width), title, suffix));
     }
     return 0;
 }

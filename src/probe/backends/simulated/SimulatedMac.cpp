@@ -134,8 +134,12 @@ std::optional<QString> SimulatedMac::path(RegistryEntry entry) const
     if (!e)
         return std::nullopt;
     QStringList parts;
-    for (; e && e->parent; e = entryLocked({*e->parent}))
+    for (; e && e->parent; e = entryLocked({*e->parent})) {
+        // The platform expert device is the root of the IOService plane; paths start below it.
+        if (*e->parent == m_machine.rootId && isKindOfLocked(e->className, u"IOPlatformExpertDevice"_s))
+            break;
         parts.prepend(e->location.isEmpty() ? e->name : e->name + u'@' + e->location);
+    }
     return u"IOService:/"_s + parts.join(u'/');
 }
 
