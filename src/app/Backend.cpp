@@ -30,8 +30,9 @@ BackendChoice chooseBackend(const QString& machine)
 {
     probe::MachineLoadResult loaded = probe::loadMachine(machine.isEmpty() ? probe::defaultMachineName : machine);
     if (!loaded.machine)
-        return {std::nullopt, loaded.error};
-    return {probe::SimulatedMac::create(std::move(*loaded.machine), profilerHelperPath())->platform(), {}};
+        return {std::nullopt, nullptr, loaded.error};
+    auto mac = probe::SimulatedMac::create(std::move(*loaded.machine), profilerHelperPath());
+    return {mac->platform(), mac, {}};
 }
 
 } // namespace kw::app

@@ -1,6 +1,12 @@
 #include "app/CommandLine.h"
 
 #include "app/Backend.h"
+#include "diagnosis/DiagnosticViewModel.h"
+#include "diagnosis/QtScheduler.h"
+#include "diagnosis/SystemServices.h"
+#include "diagnosis/VirtualScheduler.h"
+#include "diagnosis/script/ScriptRunner.h"
+#include "probe/HardwareProbe.h"
 #include "probe/HardwareReportAssembly.h"
 #include "probe/PortObserver.h"
 #include "probe/PowerSnapshotReader.h"
@@ -9,6 +15,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QTextStream>
 
@@ -35,6 +43,7 @@ const QString overview = uR"(Kabelwacht ZIV-A Dodiv checks whether each USB-C po
 Usage: kabelwacht [--help] [--version] <command> [options]
 
 Commands:
+  run        Run a whole diagnosis from a script, without a window, and print the report.
   probe      Read the machine once and print what the hardware probe sees.
   machines   List the simulated Macs built into the program.
 
@@ -53,6 +62,104 @@ const QCommandLineOption machineOption(u"machine"_s,
                                        u"(see 'kabelwacht machines'). Default: %1."_s.arg(probe::defaultMachineName),
                                        u"FILE|NAME"_s);
 const QCommandLineOption jsonOption(u"json"_s, u"Print one JSON object instead of text."_s);
+const QCommandLineOption scriptOption(u"script"_s, u"The script to run (see docs/scripts.md)."_s, u"FILE"_s);
+const QCommandLineOption realTimeOption(u"real-time"_s,
+                                        u"Let program time pass in real time instead of as fast as possible."_s);
+const QCommandLineOption traceOption(u"trace"_s, u"Print every change of phase and status to standard error."_s);
+
+constexpr qint64 maxScriptBytes = 1024 * 1024;
+
+std::optional<QString> readScript(const QString& path, QString& error)
+{
+    if (QFileInfo info(path); info.exists() && !info.isFile()) {
+        error = u"%1: not a regular file"_s.arg(path);
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = u"%1: cannot be read: %2"_s.arg(path, file.errorString());
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(maxScriptBytes + 1);
+    if (bytes.size() > maxScriptBytes) {
+        error = u"%1: a script may hold at most 1 MiB"_s.arg(path);
+        return std::nullopt;
+    }
+    return QString::fromUtf8(bytes);
+}
+
+int runScriptCommand(const QCommandLineParser& parser)
+{
+    if (!parser.isSet(scriptOption)) {
+        print(stderr, u"kabelwacht run: --script FILE is required. Run 'kabelwacht run --help'.\n"_s);
+        return exitUsage;
+    }
+    const QString scriptPath = parser.value(scriptOption);
+    QString error;
+    const std::optional<QString> text = readScript(scriptPath, error);
+    if (!text) {
+        print(stderr, u"kabelwacht run: "_s + error + u'\n');
+        return exitUsage;
+    }
+    const diagnosis::script::ParseResult script = diagnosis::script::parseScript(*text);
+    if (!script.error.isEmpty()) {
+        print(stderr, u"kabelwacht run: %1:%2\n"_s.arg(scriptPath, script.error));
+        return exitUsage;
+    }
+    const BackendChoice backend = chooseBackend(parser.value(machineOption));
+    if (!backend.platform) {
+        print(stderr, u"kabelwacht run: "_s + backend.error + u'\n');
+        return exitUsage;
+    }
+
+    diagnosis::RecordingSystemServices services;
+    services.onEvent = [](const QString& what, const QString& value) {
+        if (what == u"clipboard")
+            print(stderr, u"kabelwacht: copied the report to the clipboard (%1 lines)\n"_s.arg(value.count(u'\n') + 1));
+        else
+            print(stderr, u"kabelwacht: opened %1\n"_s.arg(value));
+    };
+    const bool realTime = parser.isSet(realTimeOption);
+    std::unique_ptr<diagnosis::Scheduler> scheduler;
+    std::unique_ptr<diagnosis::script::ProgramTime> time;
+    if (realTime) {
+        scheduler = std::make_unique<diagnosis::QtScheduler>();
+        time = std::make_unique<diagnosis::script::RealProgramTime>();
+    } else {
+        auto virtualScheduler = std::make_unique<diagnosis::VirtualScheduler>();
+        time = std::make_unique<diagnosis::script::VirtualProgramTime>(*virtualScheduler);
+        scheduler = std::move(virtualScheduler);
+    }
+    diagnosis::DiagnosticViewModel model(*scheduler, std::make_shared<probe::PlatformProbe>(*backend.platform), services);
+    if (parser.isSet(traceOption)) {
+        const auto start = scheduler->now();
+        auto trace = [&model, &scheduler, start](const QString& what) {
+            const double seconds = std::chrono::duration<double>(scheduler->now() - start).count();
+            print(stderr, u"[%1 s] %2\n"_s.arg(seconds, 8, 'f', 2).arg(what));
+        };
+        QObject::connect(&model, &diagnosis::DiagnosticViewModel::phaseChanged, &model,
+                         [&model, trace] { trace(u"phase "_s + model::caseName(model.phase())); });
+        // Every poll re-assigns the status; only what a user would notice is traced.
+        auto lastStatus = std::make_shared<QString>();
+        auto traceStatus = [&model, trace, lastStatus] {
+            const QString status =
+                u"status %1 (%2 s left)"_s.arg(model::caseName(model.portTestStatus())).arg(model.secondsRemaining());
+            if (status != std::exchange(*lastStatus, status))
+                trace(status);
+        };
+        QObject::connect(&model, &diagnosis::DiagnosticViewModel::portTestStatusChanged, &model, traceStatus);
+        QObject::connect(&model, &diagnosis::DiagnosticViewModel::secondsRemainingChanged, &model, traceStatus);
+    }
+
+    const diagnosis::script::Outcome outcome =
+        diagnosis::script::runScript(script.lines, model, backend.simulatedMac.get(), *time);
+    if (outcome.exitStatus != 0) {
+        print(stderr, u"kabelwacht run: %1:%2\n"_s.arg(scriptPath, outcome.message));
+        return outcome.exitStatus;
+    }
+    print(stdout, model.reportText() + u'\n');
+    return 0;
+}
 
 int runProbe(const QCommandLineParser& parser)
 {
@@ -92,6 +199,9 @@ int runMachines(const QCommandLineParser&)
 const std::vector<Command>& commands()
 {
     static const std::vector<Command> list{
+        {u"run"_s, u"Run a whole diagnosis from a script, without a window, and print the report."_s,
+         [](QCommandLineParser& p) { p.addOptions({scriptOption, machineOption, realTimeOption, traceOption}); },
+         runScriptCommand},
         {u"probe"_s, u"Read the machine once: identity, port controllers, verdicts, power and port state."_s,
          [](QCommandLineParser& p) { p.addOptions({machineOption, jsonOption}); }, runProbe},
         {u"machines"_s, u"List the simulated Macs built into the program."_s, [](QCommandLineParser&) {}, runMachines},

@@ -14,8 +14,14 @@ std::shared_ptr<SimulatedMac> SimulatedMac::create(MachineDescription machine, Q
 }
 
 SimulatedMac::SimulatedMac(MachineDescription machine, QString profilerHelperPath)
-    : m_machine(std::move(machine)), m_profilerHelperPath(std::move(profilerHelperPath))
+    : m_machine(std::move(machine)), m_connections(m_machine.sockets.size()),
+      m_profilerHelperPath(std::move(profilerHelperPath))
 {
+    std::uint64_t highest = 0;
+    for (const auto& [id, entry] : m_machine.entries)
+        highest = std::max(highest, id);
+    // Entries that appear later get fresh IDs, as the registry hands out.
+    m_nextEntryId = highest + 0x100;
 }
 
 Platform SimulatedMac::platform()

@@ -3,6 +3,7 @@
 #include "probe/Platform.h"
 #include "probe/backends/simulated/MachineDescription.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -22,6 +23,28 @@ public:
 
     Platform platform();
     MachineDescription snapshot() const;
+
+    // Hardware actions: they change the machine the way real hardware of its family does, so the
+    // probe sees them through the ordinary platform calls. Each returns an error message, or an
+    // empty string when it worked. USB-C sockets are numbered from 1.
+    QString plugCharger(int socket, int watts);
+    QString plugMagSafeCharger(int watts);
+    QString plugPdDevice(int socket); // a hub or display adapter: talks Power Delivery, supplies no power
+    QString unplug(int socket);
+    QString unplugMagSafe();
+    void unplugAll();
+    QString breakSocket(int socket); // from now on a charger there delivers nothing
+
+    enum class Plugged { nothing, charger, pdDevice };
+    struct SocketState {
+        MachineSocket socket;
+        Plugged plugged = Plugged::nothing;
+        int watts = 0;
+        bool broken = false;
+    };
+    std::vector<SocketState> socketStates() const;
+    // Called (on the acting thread, outside the lock) after every action that changed something.
+    void setChangeListener(std::function<void()> listener);
 
     // KernelValues
     std::optional<QByteArray> read(const QString& name) const override;
@@ -43,13 +66,36 @@ public:
     static inline const QString systemProfilerPath = QStringLiteral("/usr/sbin/system_profiler");
 
 private:
+    struct Connection {
+        Plugged plugged = Plugged::nothing;
+        int watts = 0;
+        bool broken = false;
+        std::vector<std::uint64_t> addedEntries;
+    };
+
     SimulatedMac(MachineDescription machine, QString profilerHelperPath);
+    void plugLocked(std::size_t socketIndex, Plugged what, int watts);
+    void disconnectLocked(std::size_t socketIndex);
+    void applyConnectionLocked(std::size_t socketIndex);
+    void updatePowerLocked();
+    std::uint64_t addEntryLocked(std::uint64_t parent, const QString& className, const QString& name,
+                                 PropertyDictionary properties);
+    void removeEntryLocked(std::uint64_t id);
+    std::optional<std::uint64_t> childNamedLocked(std::uint64_t parent, const QString& name) const;
+    std::optional<std::size_t> usbCSocketIndex(int number) const;
+    std::optional<std::size_t> magSafeSocketIndex() const;
+    void notifyChanged();
+
     const MachineEntry* entryLocked(RegistryEntry entry) const;
     bool isKindOfLocked(const QString& className, const QString& wanted) const;
 
     mutable std::mutex m_mutex;
     MachineDescription m_machine;
+    std::vector<Connection> m_connections; // one per socket, in the machine file's order
+    std::uint64_t m_nextEntryId = 0;
     const QString m_profilerHelperPath;
+    std::mutex m_listenerMutex;
+    std::function<void()> m_changeListener;
 };
 
 } // namespace kw::probe
