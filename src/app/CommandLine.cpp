@@ -140,15 +140,18 @@ int runScriptCommand(const QCommandLineParser& parser)
         QObject::connect(&model, &diagnosis::DiagnosticViewModel::phaseChanged, &model,
                          [&model, trace] { trace(u"phase "_s + model::caseName(model.phase())); });
         // Every poll re-assigns the status; only what a user would notice is traced.
-        auto lastStatus = std::make_shared<QString>();
-        auto traceStatus = [&model, trace, lastStatus] {
-            const QString status =
-                u"status %1 (%2 s left)"_s.arg(model::caseName(model.portTestStatus())).arg(model.secondsRemaining());
-            if (status != std::exchange(*lastStatus, status))
-                trace(status);
-        };
-        QObject::connect(&model, &diagnosis::DiagnosticViewModel::portTestStatusChanged, &model, traceStatus);
-        QObject::connect(&model, &diagnosis::DiagnosticViewModel::secondsRemainingChanged, &model, traceStatus);
+        auto last = std::make_shared<std::pair<model::PortTestStatus, int>>(model.portTestStatus(), -1);
+        QObject::connect(&model, &diagnosis::DiagnosticViewModel::portTestStatusChanged, &model, [&model, trace, last] {
+            if (std::exchange(last->first, model.portTestStatus()) != model.portTestStatus()) {
+                trace(u"status "_s + model::caseName(model.portTestStatus()));
+                last->second = -1; // a new window shows its full length again
+            }
+        });
+        QObject::connect(&model, &diagnosis::DiagnosticViewModel::secondsRemainingChanged, &model, [&model, trace, last] {
+            if (model.portTestStatus() == model::PortTestStatus::waitingForConnection
+                && std::exchange(last->second, model.secondsRemaining()) != model.secondsRemaining())
+                trace(u"%1 s left"_s.arg(model.secondsRemaining()));
+        });
     }
 
     const diagnosis::script::Outcome outcome =

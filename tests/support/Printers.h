@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "model/DiagnosticPhase.h"
+#include "model/PortTestStatus.h"
+
 #include <optional>
 #include <ostream>
 
@@ -18,3 +21,8 @@ inline void PrintTo(const QStringList& l, std::ostream* os)
         *os << (i ? ", \"" : "\"") << l[i].toStdString() << '"';
     *os << ']';
 }
+
+namespace kw::model {
+inline void PrintTo(DiagnosticPhase p, std::ostream* os) { *os << caseName(p).toStdString(); }
+inline void PrintTo(PortTestStatus s, std::ostream* os) { *os << caseName(s).toStdString(); }
+} // namespace kw::model

@@ -22,6 +22,9 @@ SimulatedMac::SimulatedMac(MachineDescription machine, QString profilerHelperPat
         highest = std::max(highest, id);
     // Entries that appear later get fresh IDs, as the registry hands out.
     m_nextEntryId = highest + 0x100;
+    // A machine on mains power without an adapter is a desktop; anything else runs on its battery
+    // once every charger is out.
+    m_restingPowerType = m_machine.adapterDetails ? std::optional(u"Battery Power"_s) : m_machine.providingPowerType;
 }
 
 Platform SimulatedMac::platform()

@@ -93,6 +93,7 @@ private:
     MachineDescription m_machine;
     std::vector<Connection> m_connections; // one per socket, in the machine file's order
     std::uint64_t m_nextEntryId = 0;
+    std::optional<QString> m_restingPowerType; // with nothing plugged in: battery, or mains for a desktop
     const QString m_profilerHelperPath;
     std::mutex m_listenerMutex;
     std::function<void()> m_changeListener;

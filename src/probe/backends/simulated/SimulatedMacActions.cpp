@@ -174,7 +174,7 @@ void SimulatedMac::updatePowerLocked()
             best = i;
     }
     if (!best) {
-        m_machine.providingPowerType = u"Battery Power"_s;
+        m_machine.providingPowerType = m_restingPowerType;
         m_machine.adapterDetails.reset();
         return;
     }
