@@ -1,9 +1,11 @@
 #include "probe/ChildProcess.h"
 #include "probe/HardwareReportAssembly.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -153,4 +155,50 @@ TEST(CommandLine, BadMachineFileIsOneClearMessage)
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.output, u"kabelwacht: %1: registry.children[0].properties.PortNumber: a number with a fractional "
                           u"part must be written as {\"$real\": …}; integers must fit in 64 bits\n"_s.arg(broken));
+}
+
+TEST(CommandLine, RunPrintsTheReportOfTheExampleScript)
+{
+    const QString script = QStringLiteral(KW_SOURCE_DIR) + u"/docs/examples/m2-air.script"_s;
+    const auto exit = runChildProcess(QStringLiteral(KW_PROGRAM),
+                                      {u"run"_s, u"--machine"_s, u"mac14-2"_s, u"--script"_s, script}, Seconds(60));
+    ASSERT_TRUE(exit);
+    EXPECT_EQ(exit->status, 0);
+    const QStringList lines = QString::fromUtf8(exit->standardOutput).split(u'\n');
+    EXPECT_EQ(lines.size(), 16) << "fifteen lines and the final line feed";
+    EXPECT_EQ(lines[7], u"USB-C Anschluss 1: Anschluss in Ordnung, 96 W erkannt"_s);
+}
+
+TEST(CommandLine, RunReportsScriptProblemsByLine)
+{
+    QTemporaryDir dir;
+    auto scriptWith = [&](const QByteArray& text) {
+        const QString path = dir.filePath(u"s.script"_s);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(text);
+        return path;
+    };
+    QString path = scriptWith("start\nwait phase portPreparation\nexpect phase result\n");
+    CliRun failed = kabelwacht({u"run"_s, u"--script"_s, path});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.output, u"kabelwacht run: %1:3: expect phase result: expected result, but it is portPreparation\n"_s.arg(path));
+
+    path = scriptWith("start\nplug 7\n");
+    failed = kabelwacht({u"run"_s, u"--script"_s, path});
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_EQ(failed.output, u"kabelwacht run: %1:2: plug 7: this machine has no USB-C socket 7\n"_s.arg(path));
+
+    path = scriptWith("start\nwiat phase result\n");
+    failed = kabelwacht({u"run"_s, u"--script"_s, path});
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_EQ(failed.output, u"kabelwacht run: %1:2: unknown command 'wiat'\n"_s.arg(path));
+
+    path = scriptWith("start\nwait phase result\n");
+    failed = kabelwacht({u"run"_s, u"--script"_s, path});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(failed.output.contains(u"the phase did not become result within 300 s of program time; it is portPreparation"_s));
+
+    EXPECT_EQ(kabelwacht({u"run"_s}).status, 2);
+    EXPECT_EQ(kabelwacht({u"run"_s, u"--script"_s, dir.path()}).status, 2);
 }
