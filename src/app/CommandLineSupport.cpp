@@ -1,0 +1,89 @@
+#include "app/CommandLineSupport.h"
+
+#include "probe/backends/simulated/MachineCatalogue.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+namespace kw::app {
+
+using namespace Qt::StringLiterals;
+
+void print(FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+void setApplicationInfo()
+{
+    QCoreApplication::setApplicationName(u"kabelwacht"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(KABELWACHT_VERSION));
+}
+
+const QCommandLineOption& helpOption()
+{
+    static const QCommandLineOption option({u"h"_s, u"help"_s}, u"Show this help."_s);
+    return option;
+}
+
+const QCommandLineOption& machineOption()
+{
+    static const QCommandLineOption option(
+        u"machine"_s,
+        u"The simulated Mac: a machine file, or the name of a built-in machine (see 'kabelwacht machines'). "
+        u"Default: %1."_s.arg(probe::defaultMachineName),
+        u"FILE|NAME"_s);
+    return option;
+}
+
+std::optional<int> parseOrExplain(QCommandLineParser& parser, const QString& command, int skip)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    QStringList args = QCoreApplication::arguments();
+    args.remove(1, std::min<qsizetype>(skip, args.size() - 1));
+    if (!parser.parse(args)) {
+        print(stderr, u"%1: %2. Run '%1 --help'.\n"_s.arg(command, parser.errorText()));
+        return exitUsage;
+    }
+    if (parser.isSet(helpOption())) {
+        QString help = parser.helpText();
+        help.replace(u"Usage: "_s + args.at(0), u"Usage: "_s + command);
+        print(stdout, help);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        print(stderr, u"%1: unexpected argument '%2'. Run '%1 --help'.\n"_s.arg(command, parser.positionalArguments().first()));
+        return exitUsage;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<diagnosis::script::Line>> loadScript(const QString& path, QString& error)
+{
+    constexpr qint64 maxScriptBytes = 1024 * 1024;
+    if (QFileInfo info(path); info.exists() && !info.isFile()) {
+        error = u"%1: not a regular file"_s.arg(path);
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = u"%1: cannot be read: %2"_s.arg(path, file.errorString());
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(maxScriptBytes + 1);
+    if (bytes.size() > maxScriptBytes) {
+        error = u"%1: a script may hold at most 1 MiB"_s.arg(path);
+        return std::nullopt;
+    }
+    diagnosis::script::ParseResult parsed = diagnosis::script::parseScript(QString::fromUtf8(bytes));
+    if (!parsed.error.isEmpty()) {
+        error = u"%1:%2"_s.arg(path, parsed.error);
+        return std::nullopt;
+    }
+    return std::move(parsed.lines);
+}
+
+} // namespace kw::app

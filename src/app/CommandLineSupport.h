@@ -1,0 +1,31 @@
+#pragma once
+
+#include "diagnosis/script/Script.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QString>
+
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace kw::app {
+
+// Exit status for bad usage or bad input.
+inline constexpr int exitUsage = 2;
+
+void print(FILE* stream, const QString& text);
+void setApplicationInfo();
+
+const QCommandLineOption& helpOption();
+const QCommandLineOption& machineOption();
+
+// Parses the arguments after the first skip ones. Returns the exit status when the command is done
+// already (help shown: 0; a mistake explained: 2), nothing when it should go on.
+std::optional<int> parseOrExplain(QCommandLineParser& parser, const QString& command, int skip = 0);
+
+// Reads and parses a script file; absent with the reason in error.
+std::optional<std::vector<diagnosis::script::Line>> loadScript(const QString& path, QString& error);
+
+} // namespace kw::app

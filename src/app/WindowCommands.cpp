@@ -1,0 +1,138 @@
+#include "app/WindowCommands.h"
+
+#include "app/Backend.h"
+#include "app/CommandLineSupport.h"
+#include "diagnosis/QtScheduler.h"
+#include "diagnosis/VirtualScheduler.h"
+#include "diagnosis/script/ScriptRunner.h"
+#include "probe/HardwareProbe.h"
+#include "ui/DesktopSystemServices.h"
+#include "ui/WindowSession.h"
+
+#include <QCommandLineParser>
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QQuickWindow>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(KabelwachtPlugin)
+
+namespace kw::app {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool displayAvailable()
+{
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY")
+        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+// Lets pending events, layouts and paints happen for a while of real time.
+void settle(std::chrono::milliseconds time)
+{
+    const QDeadlineTimer deadline(time);
+    while (!deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+} // namespace
+
+int runWindowCommand(int argc, char** argv)
+{
+    if (!displayAvailable()) {
+        print(stderr, u"kabelwacht: no display is available; 'kabelwacht run' diagnoses without a window and "
+                      u"'kabelwacht screenshot' renders the window to a PNG file.\n"_s);
+        return 1;
+    }
+    QGuiApplication app(argc, argv);
+    setApplicationInfo();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Opens the diagnosis window."_s);
+    parser.addOptions({helpOption(), machineOption()});
+    if (const auto status = parseOrExplain(parser, u"kabelwacht"_s))
+        return *status;
+
+    const BackendChoice backend = chooseBackend(parser.value(machineOption()));
+    if (!backend.platform) {
+        print(stderr, u"kabelwacht: "_s + backend.error + u'\n');
+        return exitUsage;
+    }
+    diagnosis::QtScheduler scheduler;
+    ui::DesktopSystemServices services;
+    ui::WindowSession session(scheduler, std::make_shared<probe::PlatformProbe>(*backend.platform), services);
+    QString error;
+    if (!session.load(error)) {
+        print(stderr, u"kabelwacht: "_s + error + u'\n');
+        return 1;
+    }
+    return app.exec();
+}
+
+int runScreenshotCommand(int argc, char** argv)
+{
+    // Offscreen unless the caller chose a platform: screenshots need no display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    setApplicationInfo();
+    const QCommandLineOption outOption(u"out"_s, u"Where to save the picture (PNG)."_s, u"FILE"_s);
+    const QCommandLineOption scriptOption(u"script"_s, u"A script to run first, on virtual time (see docs/scripts.md)."_s,
+                                          u"FILE"_s);
+    const QCommandLineOption legalOption(u"legal"_s, u"Open the legal information sheet."_s);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Builds the window offscreen, runs a script and saves the window as a PNG."_s);
+    parser.addOptions({helpOption(), outOption, machineOption(), scriptOption, legalOption});
+    if (const auto status = parseOrExplain(parser, u"kabelwacht screenshot"_s, 1))
+        return *status;
+    if (!parser.isSet(outOption)) {
+        print(stderr, u"kabelwacht screenshot: --out FILE.png is required. Run 'kabelwacht screenshot --help'.\n"_s);
+        return exitUsage;
+    }
+    std::vector<diagnosis::script::Line> script;
+    if (parser.isSet(scriptOption)) {
+        QString error;
+        const auto parsed = loadScript(parser.value(scriptOption), error);
+        if (!parsed) {
+            print(stderr, u"kabelwacht screenshot: "_s + error + u'\n');
+            return exitUsage;
+        }
+        script = *parsed;
+    }
+    const BackendChoice backend = chooseBackend(parser.value(machineOption()));
+    if (!backend.platform) {
+        print(stderr, u"kabelwacht screenshot: "_s + backend.error + u'\n');
+        return exitUsage;
+    }
+
+    diagnosis::VirtualScheduler scheduler;
+    diagnosis::RecordingSystemServices services;
+    ui::WindowSession session(scheduler, std::make_shared<probe::PlatformProbe>(*backend.platform), services);
+    QString error;
+    if (!session.load(error, /*animations=*/false)) { // end states, not frames of a transition
+        print(stderr, u"kabelwacht screenshot: "_s + error + u'\n');
+        return 1;
+    }
+    settle(std::chrono::milliseconds(100));
+
+    diagnosis::script::VirtualProgramTime time(scheduler);
+    const auto outcome = diagnosis::script::runScript(script, session.model(), backend.simulatedMac.get(), time);
+    if (outcome.exitStatus != 0) {
+        print(stderr, u"kabelwacht screenshot: %1:%2\n"_s.arg(parser.value(scriptOption), outcome.message));
+        return outcome.exitStatus;
+    }
+    if (parser.isSet(legalOption))
+        session.setLegalSheetShown(true);
+    settle(std::chrono::milliseconds(400));
+
+    const QImage image = session.window()->grabWindow();
+    const QString out = parser.value(outOption);
+    if (image.isNull() || !image.save(out, "PNG")) {
+        print(stderr, u"kabelwacht screenshot: %1: the picture could not be saved\n"_s.arg(out));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace kw::app

@@ -1,0 +1,47 @@
+#include "ui/WindowSession.h"
+
+#include <QQuickItem>
+#include <QQuickWindow>
+
+namespace kw::ui {
+
+using namespace Qt::StringLiterals;
+
+WindowSession::WindowSession(diagnosis::Scheduler& scheduler, std::shared_ptr<const probe::HardwareProbe> probe,
+                             diagnosis::SystemServices& services)
+    : m_model(scheduler, std::move(probe), services)
+{
+}
+
+// The engine, and the window with it, is declared after the model and so goes first.
+WindowSession::~WindowSession() = default;
+
+bool WindowSession::load(QString& error, bool animations)
+{
+    QStringList warnings;
+    QObject::connect(&m_engine, &QQmlEngine::warnings, &m_engine, [&warnings](const QList<QQmlError>& list) {
+        for (const auto& w : list)
+            warnings << w.toString();
+    });
+    m_engine.setInitialProperties(
+        {{u"model"_s, QVariant::fromValue<QObject*>(&m_model)}, {u"animationsEnabled"_s, animations}});
+    m_engine.load(QUrl(u"qrc:/qt/qml/Kabelwacht/Main.qml"_s));
+    if (m_engine.rootObjects().isEmpty()) {
+        error = u"the window could not be built: %1"_s.arg(warnings.join(u"; "_s));
+        return false;
+    }
+    m_window = qobject_cast<QQuickWindow*>(m_engine.rootObjects().first());
+    if (!m_window) {
+        error = u"the interface's root is not a window"_s;
+        return false;
+    }
+    return true;
+}
+
+void WindowSession::setLegalSheetShown(bool shown)
+{
+    if (auto* root = m_window ? m_window->findChild<QQuickItem*>(u"rootView"_s) : nullptr)
+        root->setProperty("showLegalInformation", shown);
+}
+
+} // namespace kw::ui

@@ -1,0 +1,219 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Templates as T
+import QtQuick.Layouts
+import Kabelwacht
+
+// The window's content: the sidebar, and a column with the top bar and the screen of the phase.
+Item {
+    id: root
+    required property var model
+    property bool showLegalInformation: false
+
+    readonly property var report: model.hardwareReport
+    readonly property string title: report ? (report.marketingName !== "" ? report.marketingName : report.modelIdentifier)
+                                           : "Native Diagnose für MacBook"
+
+    function sidebarStep(phase) {
+        switch (phase) {
+        case "portPreparation":
+        case "portTesting":
+            return 2
+        case "evaluating":
+            return 3
+        case "result":
+            return 4
+        default:
+            return 1
+        }
+    }
+
+    readonly property var screens: ({
+        "intro": introScreen,
+        "controllerScan": scanScreen,
+        "controllerFailure": failureScreen,
+        "portPreparation": preparationScreen,
+        "portTesting": testingScreen,
+        "evaluating": evaluationScreen,
+        "result": resultScreen
+    })
+
+    RowLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        SidebarView {
+            id: sidebar
+            objectName: "sidebar"
+            Layout.fillHeight: true
+            currentStep: root.sidebarStep(root.model.phase)
+            onOpenWebsite: root.model.openWebsite()
+            onOpenLegalInformation: root.showLegalInformation = true
+        }
+
+        Item {
+            id: content
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            clip: true
+
+            DiagonalGradient {
+                anchors.fill: parent
+                startColor: Theme.backgroundTop
+                endColor: Theme.backgroundBottom
+            }
+            Glow {
+                anchors.centerIn: parent
+                anchors.horizontalCenterOffset: 300
+                anchors.verticalCenterOffset: -280
+                color: Theme.withAlpha(Theme.brandMint, 0.24)
+                diameter: 430
+                blur: 8
+            }
+
+            ColumnLayout {
+                anchors.fill: parent
+                spacing: 0
+
+                RowLayout {
+                    Layout.fillWidth: true
+                    Layout.leftMargin: 34
+                    Layout.rightMargin: 34
+                    Layout.topMargin: 23
+                    StyledText {
+                        objectName: "windowTitle"
+                        text: root.title
+                        size: 12
+                        font.weight: Font.DemiBold
+                        color: Theme.secondaryLabel
+                    }
+                    Item { Layout.fillWidth: true }
+                    PlainLink {
+                        id: infoButton
+                        objectName: "infoButton"
+                        iconName: "info.circle"
+                        size: 17
+                        weight: Font.Medium
+                        color: Theme.secondaryLabel
+                        ToolTip.visible: hovered
+                        ToolTip.delay: 500
+                        ToolTip.text: "Impressum und Datenschutzhinweise anzeigen"
+                        onClicked: root.showLegalInformation = true
+                    }
+                }
+
+                StackView {
+                    id: phaseContent
+                    objectName: "phaseContent"
+                    Layout.fillWidth: true
+                    Layout.fillHeight: true
+                    Layout.margins: 34
+                    initialItem: root.screens[root.model.phase]
+
+                    // In from the trailing edge, out towards the leading edge.
+                    replaceEnter: Theme.animationsEnabled ? insertion : null
+                    replaceExit: Theme.animationsEnabled ? removal : null
+                    readonly property Transition insertion: Transition {
+                        ParallelAnimation {
+                            NumberAnimation { property: "opacity"; from: 0; to: 1; duration: 350; easing.type: Easing.InOutQuad }
+                            NumberAnimation { property: "x"; from: phaseContent.width; to: 0; duration: 350; easing.type: Easing.InOutQuad }
+                        }
+                    }
+                    readonly property Transition removal: Transition {
+                        ParallelAnimation {
+                            NumberAnimation { property: "opacity"; from: 1; to: 0; duration: 350; easing.type: Easing.InOutQuad }
+                            NumberAnimation { property: "x"; from: 0; to: -phaseContent.width; duration: 350; easing.type: Easing.InOutQuad }
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    // A new screen for every phase, so each starts with fresh animation state.
+    Connections {
+        target: root.model
+        function onPhaseChanged() {
+            const next = root.screens[root.model.phase]
+            if (phaseContent.currentItem && phaseContent.currentItem.phaseName === root.model.phase)
+                return // the phase was assigned again, not changed
+            phaseContent.replace(null, next)
+        }
+    }
+
+    MessageOverlay {
+        objectName: "messageOverlay"
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.margins: 24
+        message: root.model.transientMessage
+    }
+
+    LegalInformationView {
+        id: legalSheet
+        objectName: "legalSheet"
+        parent: T.Overlay.overlay
+        shown: root.showLegalInformation
+        onDismissed: root.showLegalInformation = false
+    }
+
+    Component {
+        id: introScreen
+        IntroView {
+            readonly property string phaseName: "intro"
+            onStart: root.model.startDiagnosis()
+        }
+    }
+    Component {
+        id: scanScreen
+        PhasePlaceholderView {
+            readonly property string phaseName: "controllerScan"
+            model: root.model
+            title: "Controller werden geprüft …"
+        }
+    }
+    Component {
+        id: failureScreen
+        PhasePlaceholderView {
+            readonly property string phaseName: "controllerFailure"
+            model: root.model
+            title: "Voraussichtlicher Platinenschaden"
+            actions: [{ text: "Diagnose & Kostenvoranschlag", call: "openRepairPage" }, { text: "Neue Diagnose", call: "resetDiagnosis" }]
+        }
+    }
+    Component {
+        id: preparationScreen
+        PhasePlaceholderView {
+            readonly property string phaseName: "portPreparation"
+            model: root.model
+            title: "Anschlüsse vorbereiten"
+            actions: [{ text: "Anschluss-Test starten", call: "beginPortTesting" }]
+        }
+    }
+    Component {
+        id: testingScreen
+        PhasePlaceholderView {
+            readonly property string phaseName: "portTesting"
+            model: root.model
+            title: "USB-C Anschluss " + root.model.currentPortNumber
+            actions: [{ text: "Erneut prüfen", call: "restartPortTest" }, { text: "Als defekt werten", call: "markCurrentPortDefective" }]
+        }
+    }
+    Component {
+        id: evaluationScreen
+        PhasePlaceholderView {
+            readonly property string phaseName: "evaluating"
+            model: root.model
+            title: "Diagnose wird ausgewertet"
+        }
+    }
+    Component {
+        id: resultScreen
+        PhasePlaceholderView {
+            readonly property string phaseName: "result"
+            model: root.model
+            title: "Resultat"
+            actions: [{ text: "Bericht kopieren", call: "copyReport" }, { text: "Passende USB-C Reparatur", call: "openRepairPage" }, { text: "Neue Diagnose", call: "resetDiagnosis" }]
+        }
+    }
+}

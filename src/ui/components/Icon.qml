@@ -1,0 +1,15 @@
+import QtQuick
+import Kabelwacht
+
+// A symbol by its platform name, drawn from the bundled icon font.
+Text {
+    property string name
+    property real size: 13
+    text: IconGlyphs.glyphs[name] ?? ""
+    font.family: Theme.iconFamily
+    font.pointSize: Typography.pointSize(size * 1.15) // the icon font draws a little smaller than the text it stands beside
+    color: Theme.primaryLabel
+    textFormat: Text.PlainText
+    verticalAlignment: Text.AlignVCenter
+    horizontalAlignment: Text.AlignHCenter
+}
