@@ -23,6 +23,7 @@ bool WindowSession::load(QString& error, bool animations)
         for (const auto& w : list)
             warnings << w.toString();
     });
+    m_engine.addImportPath(u"qrc:/qt/qml"_s); // not a default import path before Qt 6.5
     m_engine.setInitialProperties(
         {{u"model"_s, QVariant::fromValue<QObject*>(&m_model)}, {u"animationsEnabled"_s, animations}});
     m_engine.load(QUrl(u"qrc:/qt/qml/Kabelwacht/Main.qml"_s));

@@ -7,7 +7,7 @@ Item {
     property var message: null
     readonly property bool shown: message !== null && message !== undefined
     property string lastMessage: ""
-    onMessageChanged: if (shown) lastMessage = message
+    onMessageChanged: if (message !== null && message !== undefined) lastMessage = message
 
     implicitWidth: capsule.width
     implicitHeight: capsule.height

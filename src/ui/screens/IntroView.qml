@@ -28,7 +28,7 @@ Item {
                 anchors.centerIn: parent
                 active: true
                 failed: false
-                scale: 1.45
+                magnification: 1.45
             }
             Icon {
                 anchors.centerIn: parent

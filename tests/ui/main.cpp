@@ -1,0 +1,17 @@
+// Runs the tst_*.qml files against the program's own QML module.
+#include <QQmlEngine>
+#include <QtQml/qqmlextensionplugin.h>
+#include <QtQuickTest>
+
+Q_IMPORT_QML_PLUGIN(KabelwachtPlugin)
+
+class Setup : public QObject {
+    Q_OBJECT
+public slots:
+    // Qt 6.4 does not yet look for modules in the resources by default.
+    void qmlEngineAvailable(QQmlEngine* engine) { engine->addImportPath(QStringLiteral("qrc:/qt/qml")); }
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(kabelwacht_ui, Setup)
+
+#include "main.moc"
