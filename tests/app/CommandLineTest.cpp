@@ -141,19 +141,31 @@ TEST(CommandLine, HelpVersionAndUsageErrors)
     const CliRun badOption = kabelwacht({u"probe"_s, u"--jsn"_s});
     EXPECT_EQ(badOption.status, 2);
     EXPECT_TRUE(badOption.output.contains(u"Unknown option 'jsn'"_s)) << badOption.output.toStdString();
-    EXPECT_EQ(kabelwacht({}).status, 2);
+}
+
+TEST(CommandLine, WithoutADisplayTheWindowPointsToTheHeadlessCommands)
+{
+    const auto exit = runChildProcess(
+        u"/bin/sh"_s, {u"-c"_s, u"unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; exec \"$0\" 2>&1"_s, QStringLiteral(KW_PROGRAM)},
+        Seconds(60));
+    ASSERT_TRUE(exit);
+    EXPECT_EQ(exit->status, 1);
+    const QString output = QString::fromUtf8(exit->standardOutput);
+    EXPECT_EQ(output.count(u'\n'), 1) << "one line";
+    EXPECT_TRUE(output.contains(u"no display"_s));
+    EXPECT_TRUE(output.contains(u"kabelwacht run"_s) && output.contains(u"kabelwacht screenshot"_s));
 }
 
 TEST(CommandLine, BadMachineFileIsOneClearMessage)
 {
     const CliRun missing = kabelwacht({u"probe"_s, u"--machine"_s, u"no-such-machine"_s});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_TRUE(missing.output.startsWith(u"kabelwacht: no-such-machine: no such machine file"_s));
+    EXPECT_TRUE(missing.output.startsWith(u"kabelwacht probe: no-such-machine: no such machine file"_s));
 
     const QString broken = QStringLiteral(KW_SOURCE_DIR) + u"/tests/app/data/broken-machine.json"_s;
     const CliRun bad = kabelwacht({u"probe"_s, u"--machine"_s, broken});
     EXPECT_EQ(bad.status, 2);
-    EXPECT_EQ(bad.output, u"kabelwacht: %1: registry.children[0].properties.PortNumber: a number with a fractional "
+    EXPECT_EQ(bad.output, u"kabelwacht probe: %1: registry.children[0].properties.PortNumber: a number with a fractional "
                           u"part must be written as {\"$real\": …}; integers must fit in 64 bits\n"_s.arg(broken));
 }
 

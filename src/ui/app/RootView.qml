@@ -166,54 +166,26 @@ Item {
     }
     Component {
         id: scanScreen
-        PhasePlaceholderView {
-            readonly property string phaseName: "controllerScan"
-            model: root.model
-            title: "Controller werden geprüft …"
-        }
+        ControllerScanView { readonly property string phaseName: "controllerScan" }
     }
     Component {
         id: failureScreen
-        PhasePlaceholderView {
-            readonly property string phaseName: "controllerFailure"
-            model: root.model
-            title: "Voraussichtlicher Platinenschaden"
-            actions: [{ text: "Diagnose & Kostenvoranschlag", call: "openRepairPage" }, { text: "Neue Diagnose", call: "resetDiagnosis" }]
-        }
+        ControllerFailureView { readonly property string phaseName: "controllerFailure"; model: root.model }
     }
     Component {
         id: preparationScreen
-        PhasePlaceholderView {
-            readonly property string phaseName: "portPreparation"
-            model: root.model
-            title: "Anschlüsse vorbereiten"
-            actions: [{ text: "Anschluss-Test starten", call: "beginPortTesting" }]
-        }
+        PortPreparationView { readonly property string phaseName: "portPreparation"; model: root.model }
     }
     Component {
         id: testingScreen
-        PhasePlaceholderView {
-            readonly property string phaseName: "portTesting"
-            model: root.model
-            title: "USB-C Anschluss " + root.model.currentPortNumber
-            actions: [{ text: "Erneut prüfen", call: "restartPortTest" }, { text: "Als defekt werten", call: "markCurrentPortDefective" }]
-        }
+        PortTestingView { readonly property string phaseName: "portTesting"; model: root.model }
     }
     Component {
         id: evaluationScreen
-        PhasePlaceholderView {
-            readonly property string phaseName: "evaluating"
-            model: root.model
-            title: "Diagnose wird ausgewertet"
-        }
+        EvaluationView { readonly property string phaseName: "evaluating"; progress: root.model.evaluationProgress }
     }
     Component {
         id: resultScreen
-        PhasePlaceholderView {
-            readonly property string phaseName: "result"
-            model: root.model
-            title: "Resultat"
-            actions: [{ text: "Bericht kopieren", call: "copyReport" }, { text: "Passende USB-C Reparatur", call: "openRepairPage" }, { text: "Neue Diagnose", call: "resetDiagnosis" }]
-        }
+        ResultView { readonly property string phaseName: "result"; model: root.model }
     }
 }

@@ -1,0 +1,61 @@
+import QtQuick
+import QtQuick.Layouts
+import Kabelwacht
+
+// The short evaluation: a bar and a percentage that follow the model's progress.
+Item {
+    id: root
+    property real progress: 0
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 25
+
+        Item { Layout.fillHeight: true }
+
+        Rectangle {
+            Layout.alignment: Qt.AlignHCenter
+            width: 170; height: 170
+            radius: 85
+            color: Theme.withAlpha(Theme.brandGreen, 0.09)
+            Icon { anchors.centerIn: parent; name: "waveform.path.ecg.rectangle"; size: 70; font.weight: Font.Medium; color: Theme.brandDarkGreen }
+        }
+        StyledText {
+            Layout.alignment: Qt.AlignHCenter
+            text: "Diagnose wird ausgewertet"
+            size: 29
+            rounded: true
+            font.weight: Font.Bold
+        }
+        StyledText {
+            Layout.alignment: Qt.AlignHCenter
+            Layout.fillWidth: true
+            Layout.maximumWidth: 560
+            horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.WordWrap
+            text: "Controllerstatus und alle Anschluss-Tests werden zu einer klaren Empfehlung zusammengeführt."
+            size: 15
+            color: Theme.secondaryLabel
+        }
+        LinearProgress {
+            objectName: "evaluationBar"
+            Layout.alignment: Qt.AlignHCenter
+            Layout.fillWidth: true
+            Layout.maximumWidth: 420
+            value: root.progress
+            total: 1
+            tint: Theme.brandGreen
+        }
+        StyledText {
+            objectName: "percentage"
+            Layout.alignment: Qt.AlignHCenter
+            text: Math.trunc(root.progress * 100) + " %"
+            size: 12
+            font.weight: Font.Bold
+            font.family: "monospace"
+            color: Theme.secondaryLabel
+        }
+
+        Item { Layout.fillHeight: true }
+    }
+}

@@ -1,0 +1,14 @@
+import QtQuick
+import QtQuick.Layouts
+import Kabelwacht
+
+// A caption, a large value and a sub-caption, stacked and centred.
+ColumnLayout {
+    property string caption
+    property string value
+    property string subCaption
+    spacing: 2
+    StyledText { Layout.alignment: Qt.AlignHCenter; text: parent.caption; size: 11; font.weight: Font.DemiBold; color: Theme.secondaryLabel }
+    StyledText { objectName: "metricValue"; Layout.alignment: Qt.AlignHCenter; text: parent.value; size: 27; rounded: true; font.weight: Font.Bold }
+    StyledText { Layout.alignment: Qt.AlignHCenter; text: parent.subCaption; size: 11; color: Theme.secondaryLabel }
+}
