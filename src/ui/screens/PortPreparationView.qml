@@ -89,7 +89,6 @@ Item {
                             }
                             StyledText {
                                 Layout.fillWidth: true
-                                wrapMode: Text.WordWrap
                                 text: modelData
                                 size: 13.5
                                 font.weight: Font.Medium
