@@ -50,7 +50,9 @@ int runWindowCommand(int argc, char** argv)
     setApplicationInfo();
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Opens the diagnosis window."_s);
-    parser.addOptions({helpOption(), machineOption()});
+    const QCommandLineOption noSimulatorOption(u"no-simulator"_s,
+                                               u"Leave out the window that plugs chargers into the simulated Mac."_s);
+    parser.addOptions({helpOption(), machineOption(), noSimulatorOption});
     if (const auto status = parseOrExplain(parser, u"kabelwacht"_s))
         return *status;
 
@@ -67,6 +69,15 @@ int runWindowCommand(int argc, char** argv)
         print(stderr, u"kabelwacht: "_s + error + u'\n');
         return 1;
     }
+    if (backend.simulatedMac && !parser.isSet(noSimulatorOption) && !session.showSimulator(backend.simulatedMac, error)) {
+        print(stderr, u"kabelwacht: "_s + error + u'\n');
+        return 1;
+    }
+    // Closing the diagnosis window ends the program, whatever the simulator window does.
+    QObject::connect(session.window(), &QWindow::visibleChanged, &app, [&app](bool visible) {
+        if (!visible)
+            app.quit();
+    });
     return app.exec();
 }
 

@@ -1,5 +1,8 @@
 #include "ui/WindowSession.h"
 
+#include "ui/HardwareSimulator.h"
+
+#include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
 
@@ -43,6 +46,29 @@ void WindowSession::setLegalSheetShown(bool shown)
 {
     if (auto* root = m_window ? m_window->findChild<QQuickItem*>(u"rootView"_s) : nullptr)
         root->setProperty("showLegalInformation", shown);
+}
+
+} // namespace kw::ui
+
+namespace kw::ui {
+
+using namespace Qt::StringLiterals;
+
+bool WindowSession::showSimulator(std::shared_ptr<probe::SimulatedMac> mac, QString& error)
+{
+    m_simulator = std::make_unique<HardwareSimulator>(std::move(mac));
+    QQmlComponent component(&m_engine, QUrl(u"qrc:/qt/qml/Kabelwacht/SimulatorWindow.qml"_s));
+    QObject* object = component.createWithInitialProperties({{u"simulator"_s, QVariant::fromValue<QObject*>(m_simulator.get())}});
+    m_simulatorWindow = qobject_cast<QQuickWindow*>(object);
+    if (!m_simulatorWindow) {
+        error = u"the simulator window could not be built: %1"_s.arg(component.errorString());
+        delete object;
+        return false;
+    }
+    m_simulatorWindow->QObject::setParent(&m_engine); // goes with the engine, before the model
+    if (m_window)
+        m_simulatorWindow->setPosition(m_window->x() + m_window->width() + 16, m_window->y());
+    return true;
 }
 
 } // namespace kw::ui

@@ -9,7 +9,13 @@
 
 class QQuickWindow;
 
+namespace kw::probe {
+class SimulatedMac;
+}
+
 namespace kw::ui {
+
+class HardwareSimulator;
 
 // One program window with its diagnosis model. The caller supplies time, the probe and the
 // clipboard and browser, so the same window serves the desktop, screenshots and tests.
@@ -27,10 +33,16 @@ public:
     QQuickWindow* window() const { return m_window; }
     void setLegalSheetShown(bool shown);
 
+    // The second window, beside the first, that plugs and unplugs the simulated Mac's sockets.
+    bool showSimulator(std::shared_ptr<probe::SimulatedMac> mac, QString& error);
+    QQuickWindow* simulatorWindow() const { return m_simulatorWindow; }
+
 private:
     diagnosis::DiagnosticViewModel m_model;
+    std::unique_ptr<HardwareSimulator> m_simulator;
     QQmlApplicationEngine m_engine;
     QQuickWindow* m_window = nullptr;
+    QQuickWindow* m_simulatorWindow = nullptr;
 };
 
 } // namespace kw::ui

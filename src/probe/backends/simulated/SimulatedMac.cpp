@@ -39,6 +39,12 @@ MachineDescription SimulatedMac::snapshot() const
     return m_machine;
 }
 
+QString SimulatedMac::title() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_machine.title;
+}
+
 std::optional<QByteArray> SimulatedMac::read(const QString& name) const
 {
     std::lock_guard lock(m_mutex);

@@ -23,6 +23,7 @@ public:
 
     Platform platform();
     MachineDescription snapshot() const;
+    QString title() const;
 
     // Hardware actions: they change the machine the way real hardware of its family does, so the
     // probe sees them through the ordinary platform calls. Each returns an error message, or an

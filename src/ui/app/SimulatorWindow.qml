@@ -1,0 +1,152 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Kabelwacht
+
+// The simulated Mac's sockets, as the case has them: plug a charger, a hub or MagSafe, unplug,
+// or break a socket. The diagnosis sees every change through the ordinary hardware probe.
+ApplicationWindow {
+    id: window
+    required property var simulator
+    width: 430
+    height: Math.min(760, content.implicitHeight + 40)
+    minimumWidth: 400
+    visible: true
+    title: "Hardware-Simulator – " + simulator.machineTitle
+    color: Theme.backgroundTop
+    font.family: Theme.sansFamily
+
+    readonly property var chargerWatts: [30, 61, 96, 140]
+
+    component SmallButton: SecondaryButton {
+        implicitHeight: 30
+        leftPadding: 10
+        rightPadding: 10
+    }
+
+    ScrollView {
+        anchors.fill: parent
+        contentWidth: availableWidth
+
+        ColumnLayout {
+            id: content
+            width: parent.width
+            spacing: 14
+
+            ColumnLayout {
+                Layout.leftMargin: 20; Layout.rightMargin: 20; Layout.topMargin: 20
+                spacing: 3
+                StyledText { text: "Hardware-Simulator"; size: 20; rounded: true; font.weight: Font.Bold }
+                StyledText { text: window.simulator.machineTitle; size: 12.5; color: Theme.secondaryLabel; Layout.fillWidth: true; wrapMode: Text.WordWrap }
+                StyledText {
+                    objectName: "powerText"
+                    text: window.simulator.powerText
+                    size: 13
+                    font.weight: Font.DemiBold
+                    color: Theme.brandDarkGreen
+                    Layout.topMargin: 6
+                }
+            }
+
+            Repeater {
+                model: window.simulator.sockets
+                delegate: Rectangle {
+                    id: card
+                    required property var modelData
+                    readonly property bool magSafe: modelData.kind === "MagSafe"
+                    readonly property string name: magSafe ? "MagSafe" : "USB-C " + modelData.number
+                    objectName: magSafe ? "socketMagSafe" : "socket" + modelData.number
+                    Layout.fillWidth: true
+                    Layout.leftMargin: 20; Layout.rightMargin: 20
+                    implicitHeight: column.implicitHeight + 28
+                    radius: 14
+                    color: Qt.rgba(1, 1, 1, 0.7)
+                    border.color: Qt.rgba(0, 0, 0, 0.06)
+
+                    function stateText() {
+                        if (modelData.broken)
+                            return "defekt – ohne Kontakt"
+                        if (modelData.plugged === "charger")
+                            return "Netzteil " + modelData.watts + " W"
+                        if (modelData.plugged === "pdDevice")
+                            return "USB-C Hub / Adapter (ohne Strom)"
+                        return "frei"
+                    }
+
+                    ColumnLayout {
+                        id: column
+                        anchors.fill: parent
+                        anchors.margins: 14
+                        spacing: 8
+                        RowLayout {
+                            Layout.fillWidth: true
+                            StyledText { text: card.name; size: 14; font.weight: Font.Bold }
+                            StyledText {
+                                text: card.modelData.label + (card.modelData.hasController ? "" : " · ohne Port-Controller")
+                                size: 12
+                                color: Theme.secondaryLabel
+                                Layout.fillWidth: true
+                                elide: Text.ElideRight
+                            }
+                            StyledText {
+                                objectName: "state"
+                                text: card.stateText()
+                                size: 12
+                                font.weight: Font.DemiBold
+                                color: card.modelData.broken ? Theme.alertRed
+                                     : card.modelData.plugged === "nothing" ? Theme.secondaryLabel : Theme.brandGreen
+                            }
+                        }
+                        Flow {
+                            Layout.fillWidth: true
+                            spacing: 6
+                            Repeater {
+                                model: window.chargerWatts
+                                delegate: SmallButton {
+                                    required property int modelData
+                                    objectName: "plug" + modelData
+                                    text: modelData + " W"
+                                    onClicked: card.magSafe ? window.simulator.plugMagSafeCharger(modelData)
+                                                            : window.simulator.plugCharger(card.modelData.number, modelData)
+                                }
+                            }
+                            SmallButton {
+                                objectName: "plugHub"
+                                visible: !card.magSafe
+                                text: "Hub"
+                                onClicked: window.simulator.plugDevice(card.modelData.number)
+                            }
+                            SmallButton {
+                                objectName: "unplug"
+                                text: "Abziehen"
+                                onClicked: card.magSafe ? window.simulator.unplugMagSafe() : window.simulator.unplug(card.modelData.number)
+                            }
+                            SmallButton {
+                                objectName: "break"
+                                visible: !card.magSafe && !card.modelData.broken
+                                text: "Defekt machen"
+                                onClicked: window.simulator.breakSocket(card.modelData.number)
+                            }
+                        }
+                    }
+                }
+            }
+
+            RowLayout {
+                Layout.leftMargin: 20; Layout.rightMargin: 20; Layout.bottomMargin: 20
+                StyledText {
+                    Layout.fillWidth: true
+                    wrapMode: Text.WordWrap
+                    text: "Nur eine Simulation: Die Diagnose liest diesen Mac über dieselbe Hardware-Schnittstelle wie einen echten."
+                    size: 11.5
+                    color: Theme.secondaryLabel
+                }
+                SecondaryButton {
+                    objectName: "unplugAll"
+                    text: "Alles abziehen"
+                    onClicked: window.simulator.unplugAll()
+                }
+            }
+        }
+    }
+}
