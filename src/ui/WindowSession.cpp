@@ -1,6 +1,7 @@
 #include "ui/WindowSession.h"
 
 #include "ui/HardwareSimulator.h"
+#include "ui/ShadowImageProvider.h"
 
 #include <QQmlComponent>
 #include <QQuickItem>
@@ -27,6 +28,7 @@ bool WindowSession::load(QString& error, bool animations)
             warnings << w.toString();
     });
     m_engine.addImportPath(u"qrc:/qt/qml"_s); // not a default import path before Qt 6.5
+    m_engine.addImageProvider(u"shadow"_s, new ShadowImageProvider);
     m_engine.setInitialProperties(
         {{u"model"_s, QVariant::fromValue<QObject*>(&m_model)}, {u"animationsEnabled"_s, animations}});
     m_engine.load(QUrl(u"qrc:/qt/qml/Kabelwacht/Main.qml"_s));

@@ -1,4 +1,6 @@
 // Runs the tst_*.qml files against the program's own QML module.
+#include "ui/ShadowImageProvider.h"
+
 #include <QQmlEngine>
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
@@ -9,7 +11,11 @@ class Setup : public QObject {
     Q_OBJECT
 public slots:
     // Qt 6.4 does not yet look for modules in the resources by default.
-    void qmlEngineAvailable(QQmlEngine* engine) { engine->addImportPath(QStringLiteral("qrc:/qt/qml")); }
+    void qmlEngineAvailable(QQmlEngine* engine)
+    {
+        engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
+        engine->addImageProvider(QStringLiteral("shadow"), new kw::ui::ShadowImageProvider);
+    }
 };
 
 QUICK_TEST_MAIN_WITH_SETUP(kabelwacht_ui, Setup)
