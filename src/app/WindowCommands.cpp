@@ -12,6 +12,10 @@
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QSGRendererInterface>
 #include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -37,6 +41,27 @@ void settle(std::chrono::milliseconds time)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
+// Without GPU acceleration, Qt Quick's software renderer costs a fraction of OpenGL on a software
+// rasterizer (docs/performance.md); it is the default there. A choice in the environment wins.
+void chooseRenderer()
+{
+    if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND") || qEnvironmentVariableIsSet("QSG_RHI_BACKEND"))
+        return;
+    QOpenGLContext context;
+    QOffscreenSurface surface;
+    surface.create();
+    bool accelerated = false;
+    if (context.create() && context.makeCurrent(&surface)) {
+        const auto* renderer = reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
+        const QString name = QString::fromLatin1(renderer ? renderer : "").toLower();
+        accelerated = !name.isEmpty() && !name.contains(u"llvmpipe") && !name.contains(u"softpipe")
+                   && !name.contains(u"swrast") && !name.contains(u"software");
+        context.doneCurrent();
+    }
+    if (!accelerated)
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+}
+
 } // namespace
 
 int runWindowCommand(int argc, char** argv)
@@ -48,13 +73,27 @@ int runWindowCommand(int argc, char** argv)
     }
     QGuiApplication app(argc, argv);
     setApplicationInfo();
+    chooseRenderer();
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Opens the diagnosis window."_s);
     const QCommandLineOption noSimulatorOption(u"no-simulator"_s,
                                                u"Leave out the window that plugs chargers into the simulated Mac."_s);
-    parser.addOptions({helpOption(), machineOption(), noSimulatorOption});
+    const QCommandLineOption scriptOption(u"script"_s,
+                                          u"A script to play in real time once the window is open (see docs/scripts.md)."_s,
+                                          u"FILE"_s);
+    parser.addOptions({helpOption(), machineOption(), noSimulatorOption, scriptOption});
     if (const auto status = parseOrExplain(parser, u"kabelwacht"_s))
         return *status;
+    std::vector<diagnosis::script::Line> script;
+    if (parser.isSet(scriptOption)) {
+        QString error;
+        const auto parsed = loadScript(parser.value(scriptOption), error);
+        if (!parsed) {
+            print(stderr, u"kabelwacht: "_s + error + u'\n');
+            return exitUsage;
+        }
+        script = *parsed;
+    }
 
     const BackendChoice backend = chooseBackend(parser.value(machineOption()));
     if (!backend.platform) {
@@ -78,6 +117,12 @@ int runWindowCommand(int argc, char** argv)
         if (!visible)
             app.quit();
     });
+    if (!script.empty()) {
+        diagnosis::script::RealProgramTime time;
+        const auto outcome = diagnosis::script::runScript(script, session.model(), backend.simulatedMac.get(), time);
+        if (outcome.exitStatus != 0)
+            print(stderr, u"kabelwacht: %1:%2\n"_s.arg(parser.value(scriptOption), outcome.message));
+    }
     return app.exec();
 }
 
