@@ -68,9 +68,9 @@ def subset_font(source, target, unicodes):
     subset.save_font(font, str(target), options)
 
 
-def parse_unicodes(spec):
+def parse_unicodes(ranges):
     result = []
-    for part in spec.split(","):
+    for part in ranges.split(","):
         part = part.replace("U+", "")
         if "-" in part:
             lo, hi = part.split("-")

@@ -49,12 +49,10 @@ const QCommandLineOption traceOption(u"trace"_s, u"Print every change of phase a
 
 int runProbe(const QCommandLineParser& parser)
 {
-    const BackendChoice backend = chooseBackend(parser.value(machineOption()));
-    if (!backend.platform) {
-        print(stderr, u"kabelwacht probe: "_s + backend.error + u'\n');
+    const std::optional<BackendChoice> backend = backendOrExplain(parser, u"kabelwacht probe"_s);
+    if (!backend)
         return exitUsage;
-    }
-    const probe::Platform& platform = *backend.platform;
+    const probe::Platform& platform = *backend->platform;
     probe::ProbeReading reading;
     reading.backendName = platform.backendName;
     reading.report = probe::buildHardwareReport(platform);
@@ -113,17 +111,13 @@ int runScriptCommand(const QCommandLineParser& parser)
         return exitUsage;
     }
     const QString scriptPath = parser.value(scriptOption);
-    QString error;
-    const auto script = loadScript(scriptPath, error);
-    if (!script) {
-        print(stderr, u"kabelwacht run: "_s + error + u'\n');
+    std::vector<diagnosis::script::Line> script;
+    if (!readScriptOption(parser, scriptOption, u"kabelwacht run"_s, script))
         return exitUsage;
-    }
-    const BackendChoice backend = chooseBackend(parser.value(machineOption()));
-    if (!backend.platform) {
-        print(stderr, u"kabelwacht run: "_s + backend.error + u'\n');
+    const std::optional<BackendChoice> chosen = backendOrExplain(parser, u"kabelwacht run"_s);
+    if (!chosen)
         return exitUsage;
-    }
+    const BackendChoice& backend = *chosen;
 
     diagnosis::RecordingSystemServices services;
     services.onEvent = [](const QString& what, const QString& value) {
@@ -146,7 +140,7 @@ int runScriptCommand(const QCommandLineParser& parser)
     if (parser.isSet(traceOption))
         traceChanges(model, *scheduler);
 
-    const auto outcome = diagnosis::script::runScript(*script, model, backend.simulatedMac.get(), *time);
+    const auto outcome = diagnosis::script::runScript(script, model, backend.simulatedMac.get(), *time);
     if (outcome.exitStatus != 0) {
         print(stderr, u"kabelwacht run: %1:%2\n"_s.arg(scriptPath, outcome.message));
         return outcome.exitStatus;

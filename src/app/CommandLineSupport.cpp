@@ -86,4 +86,31 @@ std::optional<std::vector<diagnosis::script::Line>> loadScript(const QString& pa
     return std::move(parsed.lines);
 }
 
+
+
+bool readScriptOption(const QCommandLineParser& parser, const QCommandLineOption& option, const QString& command,
+                      std::vector<diagnosis::script::Line>& script)
+{
+    if (!parser.isSet(option))
+        return true;
+    QString error;
+    auto parsed = loadScript(parser.value(option), error);
+    if (!parsed) {
+        print(stderr, command + u": "_s + error + u'\n');
+        return false;
+    }
+    script = std::move(*parsed);
+    return true;
+}
+
+std::optional<BackendChoice> backendOrExplain(const QCommandLineParser& parser, const QString& command)
+{
+    BackendChoice backend = chooseBackend(parser.value(machineOption()));
+    if (!backend.platform) {
+        print(stderr, command + u": "_s + backend.error + u'\n');
+        return std::nullopt;
+    }
+    return backend;
+}
+
 } // namespace kw::app

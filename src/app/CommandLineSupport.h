@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Backend.h"
 #include "diagnosis/script/Script.h"
 
 #include <QCommandLineOption>
@@ -27,5 +28,14 @@ std::optional<int> parseOrExplain(QCommandLineParser& parser, const QString& com
 
 // Reads and parses a script file; absent with the reason in error.
 std::optional<std::vector<diagnosis::script::Line>> loadScript(const QString& path, QString& error);
+
+// The script the option names (none when the option is not given); false, with the problem printed
+// for the command, when the script cannot be used.
+bool readScriptOption(const QCommandLineParser& parser, const QCommandLineOption& option, const QString& command,
+                      std::vector<diagnosis::script::Line>& script);
+
+// The backend that --machine picks; absent, with the problem printed for the command, when the
+// machine cannot be loaded.
+std::optional<BackendChoice> backendOrExplain(const QCommandLineParser& parser, const QString& command);
 
 } // namespace kw::app

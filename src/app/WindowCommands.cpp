@@ -85,21 +85,12 @@ int runWindowCommand(int argc, char** argv)
     if (const auto status = parseOrExplain(parser, u"kabelwacht"_s))
         return *status;
     std::vector<diagnosis::script::Line> script;
-    if (parser.isSet(scriptOption)) {
-        QString error;
-        const auto parsed = loadScript(parser.value(scriptOption), error);
-        if (!parsed) {
-            print(stderr, u"kabelwacht: "_s + error + u'\n');
-            return exitUsage;
-        }
-        script = *parsed;
-    }
-
-    const BackendChoice backend = chooseBackend(parser.value(machineOption()));
-    if (!backend.platform) {
-        print(stderr, u"kabelwacht: "_s + backend.error + u'\n');
+    if (!readScriptOption(parser, scriptOption, u"kabelwacht"_s, script))
         return exitUsage;
-    }
+    const std::optional<BackendChoice> chosen = backendOrExplain(parser, u"kabelwacht"_s);
+    if (!chosen)
+        return exitUsage;
+    const BackendChoice& backend = *chosen;
     diagnosis::QtScheduler scheduler;
     ui::DesktopSystemServices services;
     ui::WindowSession session(scheduler, std::make_shared<probe::PlatformProbe>(*backend.platform), services);
@@ -147,20 +138,12 @@ int runScreenshotCommand(int argc, char** argv)
         return exitUsage;
     }
     std::vector<diagnosis::script::Line> script;
-    if (parser.isSet(scriptOption)) {
-        QString error;
-        const auto parsed = loadScript(parser.value(scriptOption), error);
-        if (!parsed) {
-            print(stderr, u"kabelwacht screenshot: "_s + error + u'\n');
-            return exitUsage;
-        }
-        script = *parsed;
-    }
-    const BackendChoice backend = chooseBackend(parser.value(machineOption()));
-    if (!backend.platform) {
-        print(stderr, u"kabelwacht screenshot: "_s + backend.error + u'\n');
+    if (!readScriptOption(parser, scriptOption, u"kabelwacht screenshot"_s, script))
         return exitUsage;
-    }
+    const std::optional<BackendChoice> chosen = backendOrExplain(parser, u"kabelwacht screenshot"_s);
+    if (!chosen)
+        return exitUsage;
+    const BackendChoice& backend = *chosen;
 
     diagnosis::VirtualScheduler scheduler;
     diagnosis::RecordingSystemServices services;

@@ -133,7 +133,6 @@ void SimulatedMac::applyConnectionLocked(std::size_t index)
     sop.insert(u"AddressDescription"_s, u"SOP"_s);
     sop.insert(u"ComponentName"_s, u"SOP"_s);
     sop.insert(u"Description"_s, describe(portProps, u"CC/SOP"_s));
-    sop.insert(u"Specification Revision"_s, 3);
     c.addedEntries.push_back(addEntryLocked(cc, pdPartnerClass, u"SOP"_s, std::move(sop)));
 
     if (!delivers || !m_machine.publishesPowerSourceFeatures)
