@@ -13,10 +13,15 @@
 #include "probe/PortObserver.h"
 #include "probe/PowerSnapshotReader.h"
 #include "probe/SupportDump.h"
+#include "probe/backends/simulated/IoregImport.h"
+#include "probe/backends/simulated/PropertyList.h"
 #include "probe/backends/simulated/MachineCatalogue.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
+#include <QSaveFile>
 
 #include <functional>
 
@@ -36,6 +41,7 @@ Commands:
   run         Run a whole diagnosis from a script, without a window, and print the report.
   screenshot  Build the window offscreen, optionally run a script, and save it as a PNG.
   probe       Read the machine once and print what the hardware probe sees.
+  import-ioreg  Turn an ioreg dump of a real Mac into a machine file (see docs/support.md).
   machines    List the simulated Macs built into the program.
 
 Run 'kabelwacht <command> --help' for the options of a command.
@@ -149,11 +155,72 @@ int runScriptCommand(const QCommandLineParser& parser)
     return 0;
 }
 
+const QCommandLineOption hardwareOption(u"hardware"_s,
+                                        u"The JSON of 'system_profiler SPHardwareDataType -json' from the same Mac."_s,
+                                        u"FILE.json"_s);
+const QCommandLineOption batteryOption(u"battery"_s,
+                                       u"The battery service ('ioreg -a -r -c AppleSmartBattery'), for the power state."_s,
+                                       u"FILE.plist"_s);
+const QCommandLineOption outOption(u"out"_s, u"Where to write the machine file (default: standard output)."_s,
+                                   u"FILE.json"_s);
+
+std::optional<probe::IoregInput> readInput(const QString& path, QString& error)
+{
+    if (QFileInfo info(path); info.exists() && !info.isFile()) {
+        error = u"%1: not a regular file"_s.arg(path);
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = u"%1: cannot be read: %2"_s.arg(path, file.errorString());
+        return std::nullopt;
+    }
+    QByteArray bytes = file.read(probe::maxPropertyListBytes + 1);
+    if (bytes.size() > probe::maxPropertyListBytes) {
+        error = u"%1: larger than %2 MiB"_s.arg(path).arg(probe::maxPropertyListBytes / (1024 * 1024));
+        return std::nullopt;
+    }
+    return probe::IoregInput{path, std::move(bytes)};
+}
+
+int runImport(const QCommandLineParser& parser)
+{
+    QString error;
+    const auto dump = readInput(parser.positionalArguments().first(), error);
+    std::optional<probe::IoregInput> hardware, battery;
+    if (dump && parser.isSet(hardwareOption) && !(hardware = readInput(parser.value(hardwareOption), error)))
+        error = error.isEmpty() ? u"cannot read the hardware overview"_s : error;
+    if (dump && error.isEmpty() && parser.isSet(batteryOption) && !(battery = readInput(parser.value(batteryOption), error)))
+        error = error.isEmpty() ? u"cannot read the battery service"_s : error;
+    if (!dump || !error.isEmpty()) {
+        print(stderr, u"kabelwacht import-ioreg: "_s + error + u'\n');
+        return exitUsage;
+    }
+    const probe::IoregImportResult imported = probe::importIoreg(*dump, hardware, battery);
+    if (!imported.machine) {
+        print(stderr, u"kabelwacht import-ioreg: "_s + imported.error + u'\n');
+        return exitUsage;
+    }
+    const QByteArray json = QJsonDocument(*imported.machine).toJson(QJsonDocument::Indented);
+    if (!parser.isSet(outOption)) {
+        std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
+        return 0;
+    }
+    // Written whole or not at all: a half-written machine file would only mislead.
+    QSaveFile out(parser.value(outOption));
+    if (!out.open(QIODevice::WriteOnly) || out.write(json) != json.size() || !out.commit()) {
+        print(stderr, u"kabelwacht import-ioreg: %1: cannot be written: %2\n"_s.arg(parser.value(outOption), out.errorString()));
+        return 1;
+    }
+    return 0;
+}
+
 struct Command {
     QString name;
     QString summary;
     QList<QCommandLineOption> options;
     std::function<int(const QCommandLineParser&)> run;
+    int positional = 0;
 };
 
 const std::vector<Command>& commands()
@@ -164,6 +231,8 @@ const std::vector<Command>& commands()
         {u"probe"_s, u"Read the machine once: identity, port controllers, verdicts, power and port state."_s,
          {machineOption(), jsonOption}, runProbe},
         {u"machines"_s, u"List the simulated Macs built into the program."_s, {}, runMachines},
+        {u"import-ioreg"_s, u"Turn an ioreg dump (ioreg -a -l) of a real Mac into a machine file."_s,
+         {hardwareOption, batteryOption, outOption}, runImport, 1},
     };
     return list;
 }
@@ -192,7 +261,9 @@ int runCoreCommand(int argc, char** argv)
     parser.setApplicationDescription(command->summary);
     parser.addOption(helpOption());
     parser.addOptions(command->options);
-    if (const auto status = parseOrExplain(parser, u"kabelwacht "_s + command->name, 1))
+    if (command->positional)
+        parser.addPositionalArgument(u"DUMP.plist"_s, u"What 'ioreg -a -l' printed, as XML."_s);
+    if (const auto status = parseOrExplain(parser, u"kabelwacht "_s + command->name, 1, command->positional))
         return *status;
     return command->run(parser);
 }

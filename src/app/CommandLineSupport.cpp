@@ -39,7 +39,7 @@ const QCommandLineOption& machineOption()
     return option;
 }
 
-std::optional<int> parseOrExplain(QCommandLineParser& parser, const QString& command, int skip)
+std::optional<int> parseOrExplain(QCommandLineParser& parser, const QString& command, int skip, int positional)
 {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     QStringList args = QCoreApplication::arguments();
@@ -54,8 +54,12 @@ std::optional<int> parseOrExplain(QCommandLineParser& parser, const QString& com
         print(stdout, help);
         return 0;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        print(stderr, u"%1: unexpected argument '%2'. Run '%1 --help'.\n"_s.arg(command, parser.positionalArguments().first()));
+    if (parser.positionalArguments().size() > positional) {
+        print(stderr, u"%1: unexpected argument '%2'. Run '%1 --help'.\n"_s.arg(command, parser.positionalArguments().at(positional)));
+        return exitUsage;
+    }
+    if (parser.positionalArguments().size() < positional) {
+        print(stderr, u"%1: an argument is missing. Run '%1 --help'.\n"_s.arg(command));
         return exitUsage;
     }
     return std::nullopt;

@@ -24,7 +24,8 @@ const QCommandLineOption& machineOption();
 
 // Parses the arguments after the first skip ones. Returns the exit status when the command is done
 // already (help shown: 0; a mistake explained: 2), nothing when it should go on.
-std::optional<int> parseOrExplain(QCommandLineParser& parser, const QString& command, int skip = 0);
+// positional: how many arguments that are not options the command takes.
+std::optional<int> parseOrExplain(QCommandLineParser& parser, const QString& command, int skip = 0, int positional = 0);
 
 // Reads and parses a script file; absent with the reason in error.
 std::optional<std::vector<diagnosis::script::Line>> loadScript(const QString& path, QString& error);

@@ -214,3 +214,21 @@ TEST(CommandLine, RunReportsScriptProblemsByLine)
     EXPECT_EQ(kabelwacht({u"run"_s}).status, 2);
     EXPECT_EQ(kabelwacht({u"run"_s, u"--script"_s, dir.path()}).status, 2);
 }
+
+TEST(CommandLine, ImportIoregWritesAMachineFileThatProbes)
+{
+    QTemporaryDir dir;
+    const QString data = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/real-mac/m3pro-mac15-6/"_s;
+    const QString out = dir.filePath(u"m3.json"_s);
+    const CliRun imported = kabelwacht({u"import-ioreg"_s, data + u"ioport.plist"_s, u"--hardware"_s,
+                                        data + u"hardware.json"_s, u"--out"_s, out});
+    EXPECT_EQ(imported.status, 0) << imported.output.toStdString();
+    const QJsonObject probe = probeJson(out);
+    EXPECT_EQ(probe[u"report"_s][u"identity"_s][u"modelIdentifier"_s].toString(), u"Mac15,6"_s);
+    EXPECT_EQ(probe[u"report"_s][u"portDescriptors"_s].toArray().size(), 3);
+
+    const CliRun bad = kabelwacht({u"import-ioreg"_s, data + u"hardware.json"_s});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.output.startsWith(u"kabelwacht import-ioreg: "_s + data + u"hardware.json: line 1, column 1:"_s));
+    EXPECT_EQ(kabelwacht({u"import-ioreg"_s}).status, 2) << "the dump is required";
+}

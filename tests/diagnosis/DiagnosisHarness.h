@@ -82,8 +82,9 @@ struct Harness {
     std::shared_ptr<FakeProbe> fake;
     std::unique_ptr<DiagnosticViewModel> model;
 
-    explicit Harness(const QString& machine)
-        : mac(catalogueMac(machine)),
+    explicit Harness(const QString& machine) : Harness(catalogueMac(machine)) {}
+    explicit Harness(std::shared_ptr<probe::SimulatedMac> machine)
+        : mac(std::move(machine)),
           model(std::make_unique<DiagnosticViewModel>(scheduler, std::make_shared<probe::PlatformProbe>(mac->platform()),
                                                       services))
     {

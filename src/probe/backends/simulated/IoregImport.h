@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+namespace kw::probe {
+
+struct IoregInput {
+    QString name; // for messages
+    QByteArray bytes;
+};
+
+struct IoregImportResult {
+    std::optional<QJsonObject> machine; // a machine file
+    QString error;                      // "FILE: place: problem" when machine is absent
+};
+
+// Turns what "ioreg -a -l" printed (any plane; a whole tree or "-r -c CLASS" subsets) into a machine
+// file. hardware: the JSON of "system_profiler SPHardwareDataType -json"; battery: the XML of the
+// battery service (with "AdapterDetails"), for the power state.
+IoregImportResult importIoreg(const IoregInput& dump, const std::optional<IoregInput>& hardware,
+                              const std::optional<IoregInput>& battery);
+
+} // namespace kw::probe

@@ -1,0 +1,187 @@
+// Real captures, imported: what the probe sees in them, whole runs on them, and the catalogue's
+// machines held against them.
+#include "DiagnosisHarness.h"
+
+#include "probe/PortObserver.h"
+#include "probe/backends/simulated/IoregImport.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+using namespace kw;
+using namespace kw::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+probe::IoregInput input(const QString& relative)
+{
+    const QString path = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/"_s + relative;
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return {relative, file.readAll()};
+}
+
+QJsonObject imported(const QString& dump, std::optional<QString> hardware = std::nullopt)
+{
+    std::optional<probe::IoregInput> hw;
+    if (hardware)
+        hw = input(*hardware);
+    const auto result = probe::importIoreg(input(dump), hw, std::nullopt);
+    EXPECT_TRUE(result.machine) << result.error.toStdString();
+    return result.machine.value_or(QJsonObject());
+}
+
+std::shared_ptr<probe::SimulatedMac> macFrom(const QJsonObject& machine)
+{
+    auto loaded = probe::parseMachineFile(QJsonDocument(machine).toJson(), u"import"_s);
+    EXPECT_TRUE(loaded.machine) << loaded.error.toStdString();
+    return probe::SimulatedMac::create(std::move(*loaded.machine), QStringLiteral(KW_PROFILER_HELPER));
+}
+
+const QString m3 = u"real-mac/m3pro-mac15-6/ioport.plist"_s;
+const QString m3Hardware = u"real-mac/m3pro-mac15-6/hardware.json"_s;
+const QString m1 = u"real-mac/m1pro-macbookpro18/ioreg_ports_occupied.plist"_s;
+// The M1 capture came without a hardware overview; this one is written to match it.
+const QString m1Hardware = u"m1pro-hardware.json"_s;
+
+std::vector<model::PortObservation> observe(const std::shared_ptr<probe::SimulatedMac>& mac)
+{
+    const auto report = probe::PlatformProbe(mac->platform()).buildHardwareReport();
+    return probe::observePorts(*mac, report.portDescriptors);
+}
+
+} // namespace
+
+TEST(ImportIoreg, M3ProChargingOnPortOne)
+{
+    auto mac = macFrom(imported(m3, m3Hardware));
+    const auto report = probe::PlatformProbe(mac->platform()).buildHardwareReport();
+    ASSERT_EQ(report.portDescriptors.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(report.portDescriptors[std::size_t(i)].sortHint, i + 1) << "in the order of PortNumber";
+        EXPECT_FALSE(report.portDescriptors[std::size_t(i)].debugSummary.contains(u"MagSafe"_s));
+    }
+    EXPECT_FALSE(report.probableControllerFailure);
+    const auto observations = observe(mac);
+    ASSERT_EQ(observations.size(), 3u);
+    EXPECT_TRUE(observations[0].powerDeliveryActive && observations[0].partnerIdentityVisible);
+    for (std::size_t i = 1; i < 3; ++i)
+        EXPECT_FALSE(observations[i].powerDeliveryActive || observations[i].partnerIdentityVisible);
+}
+
+TEST(ImportIoreg, M1ProWithDockAndDisplay)
+{
+    const QJsonObject machine = imported(m1, m1Hardware);
+    EXPECT_FALSE(machine[u"charging"_s][u"powerSourceFeatures"_s].toBool()) << "the family publishes none";
+    const auto observations = observe(macFrom(machine));
+    ASSERT_EQ(observations.size(), 3u);
+    EXPECT_TRUE(observations[0].partnerIdentityVisible) << "the dock";
+    EXPECT_FALSE(observations[1].partnerIdentityVisible);
+    EXPECT_TRUE(observations[2].partnerIdentityVisible) << "the display cable";
+    for (const auto& o : observations)
+        EXPECT_FALSE(o.powerDeliveryActive);
+}
+
+TEST(ImportIoreg, BatteryServiceGivesThePowerState)
+{
+    const auto result = probe::importIoreg(input(m3), input(m3Hardware), input(u"real-mac/m3pro-mac15-6/battery.plist"_s));
+    ASSERT_TRUE(result.machine);
+    const QJsonObject power = (*result.machine)[u"power"_s].toObject();
+    EXPECT_EQ(power[u"providingType"_s].toString(), u"AC Power"_s);
+    EXPECT_EQ(power[u"adapter"_s][u"Watts"_s].toInt(), 70);
+}
+
+TEST(ImportIoreg, BadDumpsAreRefusedClearly)
+{
+    auto error = [](const QByteArray& bytes) {
+        const auto result = probe::importIoreg({u"d.plist"_s, bytes}, std::nullopt, std::nullopt);
+        EXPECT_FALSE(result.machine);
+        return result.error;
+    };
+    EXPECT_TRUE(error("{\"json\": true}").startsWith(u"d.plist: line 1, column 1:"_s));
+    EXPECT_TRUE(error("bplist00\x01\x02").contains(u"binary property list"_s));
+    EXPECT_TRUE(error("<?xml version=\"1.0\"?><plist><dict><key>IOObjectClass</key>").contains(u"Premature end"_s));
+    EXPECT_EQ(error("<plist><dict><key>IOObjectClass</key><string>X</string></dict></plist>"),
+              u"d.plist: [0]: the entry has no IORegistryEntryID (was the dump made with ioreg -a -l?)"_s);
+    QByteArray deep = "<plist>";
+    for (int i = 0; i < 2000; ++i)
+        deep += "<array>";
+    EXPECT_TRUE(error(deep).contains(u"nested more than"_s));
+    QByteArray tall = "<plist><array>";
+    for (int i = 0; i < 200; ++i)
+        tall += "<dict><key>IORegistryEntryID</key><integer>" + QByteArray::number(i + 1)
+              + "</integer><key>IOObjectClass</key><string>IOService</string><key>IORegistryEntryChildren</key><array>";
+    EXPECT_TRUE(error(tall).contains(u"Premature end"_s)) << "unterminated, refused before anything is built";
+}
+
+TEST(ImportIoreg, FullRunsPassEveryPort)
+{
+    for (const auto& [dump, hardware] : {std::pair(m3, m3Hardware), std::pair(m1, m1Hardware)}) {
+        Harness h(macFrom(imported(dump, hardware)));
+        h.startPortTests();
+        for (int socket = 1; socket <= 3; ++socket) {
+            ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
+            h.passPort(socket);
+        }
+        ASSERT_TRUE(h.untilPhase(DiagnosticPhase::result));
+        EXPECT_TRUE(h.model->failedResults().empty());
+        EXPECT_EQ(h.model->portResults().size(), 3u) << dump.toStdString();
+    }
+}
+
+namespace {
+
+// The shape of a port entry: its class, its keys with their value types, and its children's names
+// and classes, all as the machine file writes them.
+QString typeOf(const QJsonValue& v)
+{
+    if (v.isObject() && v.toObject().size() == 1 && v.toObject().begin().key().startsWith(u'$'))
+        return v.toObject().begin().key();
+    return QString::number(int(v.type()));
+}
+
+QStringList shape(const QJsonObject& entry)
+{
+    QStringList out{u"class "_s + entry[u"class"_s].toString()};
+    const QJsonObject props = entry[u"properties"_s].toObject();
+    for (auto it = props.begin(); it != props.end(); ++it)
+        out << it.key() + u": "_s + typeOf(it.value());
+    for (const QJsonValue& child : entry[u"children"_s].toArray())
+        out << u"child "_s + child[u"name"_s].toString() + u" "_s + child[u"class"_s].toString();
+    return out;
+}
+
+QJsonObject portEntry(const QJsonObject& entry, const QString& description)
+{
+    if (entry[u"properties"_s][u"Description"_s].toString() == description)
+        return entry;
+    for (const QJsonValue& child : entry[u"children"_s].toArray())
+        if (const QJsonObject found = portEntry(child.toObject(), description); !found.isEmpty())
+            return found;
+    return {};
+}
+
+QJsonObject catalogueMachine(const QString& name)
+{
+    QFile file(u":/machines/"_s + name + u".json"_s);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+} // namespace
+
+TEST(ImportIoreg, CatalogueMachinesHaveTheShapeOfRealOnes)
+{
+    // Idle ports of the captures against the catalogue's (idle) ports of the same machines.
+    for (const auto& [catalogue, dump, hardware, port] :
+         {std::tuple(u"mac15-6"_s, m3, m3Hardware, u"Port-USB-C@2"_s),
+          std::tuple(u"macbookpro18-3"_s, m1, m1Hardware, u"Port-USB-C@2"_s)}) {
+        const QJsonObject real = portEntry(imported(dump, hardware)[u"registry"_s].toObject(), port);
+        const QJsonObject ours = portEntry(catalogueMachine(catalogue)[u"registry"_s].toObject(), port);
+        ASSERT_FALSE(real.isEmpty());
+        ASSERT_FALSE(ours.isEmpty()) << catalogue.toStdString();
+        EXPECT_EQ(shape(ours), shape(real)) << catalogue.toStdString() << " drifted from the capture";
+    }
+}
