@@ -33,16 +33,16 @@ namespace {
 
 const QString overview = uR"(Kabelwacht ZIV-A Dodiv checks whether each USB-C port of a MacBook still works.
 
-Usage: kabelwacht [--machine FILE|NAME]          open the diagnosis window
+Usage: kabelwacht [--machine FILE|NAME] [--no-simulator] [--script FILE]   open the window
        kabelwacht <command> [options]
        kabelwacht --help | --version
 
 Commands:
-  run         Run a whole diagnosis from a script, without a window, and print the report.
-  screenshot  Build the window offscreen, optionally run a script, and save it as a PNG.
-  probe       Read the machine once and print what the hardware probe sees.
+  run           Run a whole diagnosis from a script, without a window, and print the report.
+  screenshot    Build the window offscreen, optionally run a script, and save it as a PNG.
+  probe         Read the machine once and print what the hardware probe sees.
   import-ioreg  Turn an ioreg dump of a real Mac into a machine file (see docs/support.md).
-  machines    List the simulated Macs built into the program.
+  machines      List the simulated Macs built into the program.
 
 Run 'kabelwacht <command> --help' for the options of a command.
 )"_s;

@@ -19,6 +19,9 @@
 #include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
 
+#include <algorithm>
+#include <cstring>
+
 Q_IMPORT_QML_PLUGIN(KabelwachtPlugin)
 
 namespace kw::app {
@@ -66,7 +69,13 @@ void chooseRenderer()
 
 int runWindowCommand(int argc, char** argv)
 {
-    if (!displayAvailable()) {
+    // Help needs no display.
+    const bool wantsHelp = std::any_of(argv + 1, argv + argc, [](const char* a) {
+        return std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0;
+    });
+    if (wantsHelp && !displayAvailable())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    else if (!displayAvailable()) {
         print(stderr, u"kabelwacht: no display is available; 'kabelwacht run' diagnoses without a window and "
                       u"'kabelwacht screenshot' renders the window to a PNG file.\n"_s);
         return 1;
