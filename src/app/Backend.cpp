@@ -2,6 +2,8 @@
 
 #include "probe/backends/simulated/MachineCatalogue.h"
 #include "probe/backends/simulated/SimulatedMac.h"
+#include "probe/backends/sysfs/SysfsMachine.h"
+#include "probe/backends/sysfs/SysfsPlatform.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -26,8 +28,15 @@ QString profilerHelperPath()
 
 } // namespace
 
-BackendChoice chooseBackend(const QString& machine)
+BackendChoice chooseBackend(const QString& machine, const QString& fsRoot)
 {
+    if (machine.isEmpty() && !fsRoot.isEmpty()) {
+        if (!QFileInfo(fsRoot + u"/sys"_s).isDir())
+            return {std::nullopt, nullptr, u"%1: not a recorded tree (it has no sys folder)"_s.arg(fsRoot)};
+        return {probe::SysfsPlatform::create(fsRoot, profilerHelperPath())->platform(), nullptr, {}};
+    }
+    if (machine.isEmpty() && probe::hasTypecPorts(u"/"_s))
+        return {probe::SysfsPlatform::create(u"/"_s, profilerHelperPath())->platform(), nullptr, {}};
     probe::MachineLoadResult loaded = probe::loadMachine(machine.isEmpty() ? probe::defaultMachineName : machine);
     if (!loaded.machine)
         return {std::nullopt, nullptr, loaded.error};

@@ -227,9 +227,9 @@ const std::vector<Command>& commands()
 {
     static const std::vector<Command> list{
         {u"run"_s, u"Run a whole diagnosis from a script, without a window, and print the report."_s,
-         {scriptOption, machineOption(), realTimeOption, traceOption}, runScriptCommand},
+         {scriptOption, machineOption(), fsRootOption(), realTimeOption, traceOption}, runScriptCommand},
         {u"probe"_s, u"Read the machine once: identity, port controllers, verdicts, power and port state."_s,
-         {machineOption(), jsonOption}, runProbe},
+         {machineOption(), fsRootOption(), jsonOption}, runProbe},
         {u"machines"_s, u"List the simulated Macs built into the program."_s, {}, runMachines},
         {u"import-ioreg"_s, u"Turn an ioreg dump (ioreg -a -l) of a real Mac into a machine file."_s,
          {hardwareOption, batteryOption, outOption}, runImport, 1},

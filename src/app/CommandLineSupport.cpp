@@ -39,6 +39,14 @@ const QCommandLineOption& machineOption()
     return option;
 }
 
+const QCommandLineOption& fsRootOption()
+{
+    static const QCommandLineOption option(
+        u"fs-root"_s, u"Read a tree recorded from a Linux computer (DIR/sys/…, DIR/proc/device-tree/…) instead of a Mac."_s,
+        u"DIR"_s);
+    return option;
+}
+
 std::optional<int> parseOrExplain(QCommandLineParser& parser, const QString& command, int skip, int positional)
 {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -109,7 +117,9 @@ bool readScriptOption(const QCommandLineParser& parser, const QCommandLineOption
 
 std::optional<BackendChoice> backendOrExplain(const QCommandLineParser& parser, const QString& command)
 {
-    BackendChoice backend = chooseBackend(parser.value(machineOption()));
+    const QString fsRoot = parser.optionNames().contains(fsRootOption().names().first()) ? parser.value(fsRootOption())
+                                                                                          : QString();
+    BackendChoice backend = chooseBackend(parser.value(machineOption()), fsRoot);
     if (!backend.platform) {
         print(stderr, command + u": "_s + backend.error + u'\n');
         return std::nullopt;

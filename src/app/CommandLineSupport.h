@@ -21,6 +21,7 @@ void setApplicationInfo();
 
 const QCommandLineOption& helpOption();
 const QCommandLineOption& machineOption();
+const QCommandLineOption& fsRootOption();
 
 // Parses the arguments after the first skip ones. Returns the exit status when the command is done
 // already (help shown: 0; a mistake explained: 2), nothing when it should go on.

@@ -232,3 +232,23 @@ TEST(CommandLine, ImportIoregWritesAMachineFileThatProbes)
     EXPECT_TRUE(bad.output.startsWith(u"kabelwacht import-ioreg: "_s + data + u"hardware.json: line 1, column 1:"_s));
     EXPECT_EQ(kabelwacht({u"import-ioreg"_s}).status, 2) << "the dump is required";
 }
+
+TEST(CommandLine, RecordedLinuxTreeIsReadByTheSysfsBackend)
+{
+    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/ucsi-notebook-charging-port2"_s;
+    const CliRun run = kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s, tree});
+    ASSERT_EQ(run.status, 0) << run.output.toStdString();
+    const QJsonObject probe = QJsonDocument::fromJson(run.output.toUtf8()).object();
+    EXPECT_TRUE(probe[u"backend"_s].toString().startsWith(u"Linux sysfs"_s));
+    EXPECT_EQ(probe[u"report"_s][u"identity"_s][u"modelIdentifier"_s].toString(), u"ThinkPad X13 Gen 3"_s);
+    EXPECT_EQ(probe[u"report"_s][u"expectedPortCount"_s].toInt(), 2);
+    EXPECT_TRUE(probe[u"power"_s][u"externalPowerConnected"_s].toBool());
+    EXPECT_EQ(probe[u"power"_s][u"adapterWatts"_s].toInt(), 65) << "20 V x 3.25 A; voltage_now is not trusted";
+    const QJsonArray observations = probe[u"observations"_s].toArray();
+    ASSERT_EQ(observations.size(), 2);
+    EXPECT_FALSE(observations[0][u"connected"_s].toBool());
+    EXPECT_TRUE(observations[1][u"powerDeliveryActive"_s].toBool()) << "the second connector charges";
+    EXPECT_TRUE(observations[1][u"partnerIdentityVisible"_s].toBool());
+
+    EXPECT_EQ(kabelwacht({u"probe"_s, u"--fs-root"_s, u"/nonexistent"_s}).status, 2);
+}

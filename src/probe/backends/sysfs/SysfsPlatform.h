@@ -1,0 +1,52 @@
+#pragma once
+
+#include "probe/Platform.h"
+
+#include <QString>
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+
+namespace kw::probe {
+
+class SimulatedMac;
+
+// The machine the program runs on, read from sysfs. A reading is taken at most every 100 ms, so one
+// polling cycle (power, discovery, observation) reads each file once and sees one consistent state.
+class SysfsPlatform final : public KernelValues,
+                            public ProcessLauncher,
+                            public Registry,
+                            public PowerSources,
+                            public std::enable_shared_from_this<SysfsPlatform> {
+public:
+    // root: "/" for the live system, or a tree recorded from one; profilerHelperPath hands out the
+    // hardware overview built from the readings.
+    static std::shared_ptr<SysfsPlatform> create(QString root, QString profilerHelperPath);
+    Platform platform();
+
+    std::optional<QByteArray> read(const QString& name) const override;
+    std::optional<ChildExit> run(const QString& executablePath, const QStringList& arguments,
+                                 Seconds timeout) const override;
+    std::optional<std::vector<RegistryEntry>> matchingServices(const QString& className) const override;
+    std::optional<RegistryEntry> entryWithId(std::uint64_t id) const override;
+    std::optional<std::uint64_t> entryId(RegistryEntry entry) const override;
+    std::optional<QString> className(RegistryEntry entry) const override;
+    std::optional<QString> path(RegistryEntry entry) const override;
+    std::optional<PropertyDictionary> properties(RegistryEntry entry) const override;
+    std::optional<std::vector<RegistryEntry>> descendants(RegistryEntry entry) const override;
+    std::optional<QString> providingPowerSourceType() const override;
+    std::optional<PropertyDictionary> externalAdapterDetails() const override;
+
+private:
+    SysfsPlatform(QString root, QString profilerHelperPath);
+    std::shared_ptr<SimulatedMac> current() const;
+
+    const QString m_root;
+    const QString m_profilerHelperPath;
+    mutable std::mutex m_mutex;
+    mutable std::shared_ptr<SimulatedMac> m_reading;
+    mutable std::chrono::steady_clock::time_point m_readAt;
+};
+
+} // namespace kw::probe
