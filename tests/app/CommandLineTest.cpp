@@ -252,3 +252,22 @@ TEST(CommandLine, RecordedLinuxTreeIsReadByTheSysfsBackend)
 
     EXPECT_EQ(kabelwacht({u"probe"_s, u"--fs-root"_s, u"/nonexistent"_s}).status, 2);
 }
+
+TEST(CommandLine, AppleSiliconUnderLinuxNumbersPortsByController)
+{
+    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/m2-air-charging-usb-c-1"_s;
+    const CliRun run = kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s, tree});
+    ASSERT_EQ(run.status, 0) << run.output.toStdString();
+    const QJsonObject probe = QJsonDocument::fromJson(run.output.toUtf8()).object();
+    const QJsonObject identity = probe[u"report"_s][u"identity"_s].toObject();
+    EXPECT_EQ(identity[u"modelIdentifier"_s].toString(), u"Mac14,2"_s) << "from the device tree's board";
+    EXPECT_EQ(identity[u"chipName"_s].toString(), u"Apple M2"_s);
+    EXPECT_TRUE(identity[u"isAppleSilicon"_s].toBool());
+    const QJsonArray ports = probe[u"report"_s][u"portDescriptors"_s].toArray();
+    ASSERT_EQ(ports.size(), 2) << "the MagSafe controller (typec port1) is left out";
+    EXPECT_EQ(ports[0][u"sortHint"_s].toInt(), 1);
+    EXPECT_EQ(ports[1][u"sortHint"_s].toInt(), 2);
+    EXPECT_FALSE(probe[u"report"_s][u"probableControllerFailure"_s].toBool());
+    EXPECT_TRUE(probe[u"observations"_s][0][u"powerDeliveryActive"_s].toBool());
+    EXPECT_FALSE(probe[u"observations"_s][1][u"connected"_s].toBool());
+}

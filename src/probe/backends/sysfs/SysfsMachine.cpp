@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <map>
 
 namespace kw::probe {
 
@@ -67,13 +68,54 @@ struct Identity {
     bool appleSilicon = false;
 };
 
+// The Apple chip of a SoC code of the device list.
+QString chipOf(const QString& soc)
+{
+    static const std::map<QString, QString> chips{
+        {u"T8103"_s, u"Apple M1"_s},     {u"T6000"_s, u"Apple M1 Pro"_s}, {u"T6001"_s, u"Apple M1 Max"_s},
+        {u"T6002"_s, u"Apple M1 Ultra"_s}, {u"T8112"_s, u"Apple M2"_s},   {u"T6020"_s, u"Apple M2 Pro"_s},
+        {u"T6021"_s, u"Apple M2 Max"_s}, {u"T6022"_s, u"Apple M2 Ultra"_s}, {u"T8122"_s, u"Apple M3"_s},
+        {u"T6030"_s, u"Apple M3 Pro"_s}, {u"T6031"_s, u"Apple M3 Max"_s}, {u"T6034"_s, u"Apple M3 Max"_s}};
+    auto it = chips.find(soc);
+    return it == chips.end() ? QString() : it->second;
+}
+
+// Board names of the device tree ("apple,j314s") to model identifier and SoC, from the shipped list.
+std::optional<std::pair<QString, QString>> appleBoard(const QStringList& compatible)
+{
+    QFile file(u":/sysfs/apple-silicon-devices.csv"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    static const QRegularExpression field(u"\"([^\"]*)\"|([^,]+)"_s);
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        QStringList fields;
+        for (auto it = field.globalMatch(QString::fromUtf8(line)); it.hasNext();) {
+            const auto m = it.next();
+            fields << (m.captured(1).isEmpty() ? m.captured(2) : m.captured(1)).trimmed();
+        }
+        if (fields.size() >= 5 && compatible.contains(fields[3]))
+            return std::pair(fields[1], fields[4]);
+    }
+    return std::nullopt;
+}
+
 Identity identity(const QString& root)
 {
     Identity id;
-    const QString compatible = attribute(root + u"/proc/device-tree/compatible"_s).replace(QChar(0), u',');
-    if (!compatible.isEmpty()) {
-        id.appleSilicon = compatible.contains(u"apple,arm-platform");
+    QFile compatibleFile(root + u"/proc/device-tree/compatible"_s);
+    if (compatibleFile.open(QIODevice::ReadOnly)) {
+        QStringList compatible;
+        for (const QByteArray& part : compatibleFile.read(4096).split('\0'))
+            if (!part.isEmpty())
+                compatible << QString::fromUtf8(part);
+        id.appleSilicon = compatible.contains(u"apple,arm-platform"_s);
         id.marketingName = attribute(root + u"/proc/device-tree/model"_s).remove(QChar(0));
+        if (id.marketingName.startsWith(u"Apple "))
+            id.marketingName.remove(0, 6);
+        if (auto board = appleBoard(compatible)) {
+            id.model = board->first;
+            id.chip = chipOf(board->second);
+        }
         return id;
     }
     const QString dmi = root + u"/sys/class/dmi/id/"_s;
@@ -145,6 +187,11 @@ MachineDescription readSysfsMachine(const QString& root)
     m.rootId = add(std::nullopt, u"IORegistryEntry"_s, u"Root"_s, {}, {}, 1);
 
     const std::vector<Supply> power = supplies(root);
+    // Apple's port controllers sit on i2c at fixed addresses; the typec class numbers them in probe
+    // order, so the physical numbering comes from the address.
+    static const std::map<QString, int> applePorts{{u"0-0038"_s, 1}, {u"0-003f"_s, 2}, {u"0-003b"_s, 3}};
+    static const QString appleMagSafe = u"0-003a"_s;
+    static const QRegularExpression i2cDevice(u"/(\\d+-00[0-9a-f]{2})/"_s);
     const QString typec = root + u"/sys/class/typec"_s;
     static const QRegularExpression portName(u"^port(\\d+)$"_s);
     QStringList ports = QDir(typec).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
@@ -156,10 +203,16 @@ MachineDescription readSysfsMachine(const QString& root)
     for (const QString& port : ports) {
         const int index = portName.match(port).captured(1).toInt();
         const QString path = typec + u'/' + port;
-        const std::int64_t physical = index + 1;
+        const QString i2c = i2cDevice.match(QFileInfo(path).canonicalFilePath() + u'/').captured(1);
+        const bool magSafe = i2c == appleMagSafe;
+        std::int64_t physical = index + 1;
+        if (auto known = applePorts.find(i2c); known != applePorts.end())
+            physical = known->second;
+        else if (magSafe)
+            physical = 1;
         const std::uint64_t base = 0x1000 + std::uint64_t(index) * 0x10;
-        const std::uint64_t entry = add(m.rootId, u"AppleHPMInterfaceType10"_s, u"Port-USB-C"_s,
-                                        QString::number(physical), portProperties(path, physical, false), base);
+        const std::uint64_t entry = add(m.rootId, u"AppleHPMInterfaceType10"_s, magSafe ? u"Port-MagSafe 3"_s : u"Port-USB-C"_s,
+                                        QString::number(physical), portProperties(path, physical, magSafe), base);
         const std::uint64_t cc = add(entry, u"IOPortTransportStateCC"_s, u"CC"_s, {}, {}, base + 1);
         const QString partner = typec + u'/' + port + u"-partner"_s;
         if (QFileInfo::exists(partner)) {
@@ -169,12 +222,20 @@ MachineDescription readSysfsMachine(const QString& root)
                 add(cc, u"IOPortTransportComponentCCUSBPDSOP"_s, u"SOP"_s, {}, {{u"AddressDescription"_s, u"SOP"_s}}, base + 2);
         }
         const std::uint64_t powerIn = add(entry, u"IOPortFeaturePowerIn"_s, u"Power In"_s, {}, {}, base + 3);
-        // UCSI names a port's supply by its 1-based connector number.
-        const QString suffix = u":%1"_s.arg(physical, 3, 10, QChar(u'0'));
+        // UCSI names a port's supply by its 1-based connector number; Apple's sits on the same i2c device.
+        const QString suffix = u":%1"_s.arg(index + 1, 3, 10, QChar(u'0'));
+        auto belongs = [&](const Supply& s) {
+            if (s.name.startsWith(u"ucsi-source-psy-"))
+                return s.name.endsWith(suffix);
+            return !i2c.isEmpty() && s.name.startsWith(u"tps6598x-source-psy-") && s.name.endsWith(i2c);
+        };
         for (const Supply& s : power)
-            if (s.online && s.name.startsWith(u"ucsi-source-psy-") && s.name.endsWith(suffix))
+            if (s.online && belongs(s))
                 add(powerIn, u"IOPortFeaturePowerSource"_s, u"USB-PD"_s, {}, {{u"PowerSourceName"_s, s.name}}, base + 4);
-        m.sockets.push_back({MachineSocket::Kind::usbC, int(physical), {}, entry});
+        if (magSafe)
+            m.sockets.push_back({MachineSocket::Kind::magSafe, 0, {}, entry});
+        else
+            m.sockets.push_back({MachineSocket::Kind::usbC, int(physical), {}, entry});
     }
 
     // Mains or a USB supply online means the machine runs from outside.
