@@ -15,6 +15,7 @@
 #include "probe/SupportDump.h"
 #include "probe/backends/simulated/IoregImport.h"
 #include "probe/backends/simulated/PropertyList.h"
+#include "probe/backends/sysfs/SysfsRecorder.h"
 #include "probe/backends/simulated/MachineCatalogue.h"
 
 #include <QCoreApplication>
@@ -42,6 +43,7 @@ Commands:
   screenshot    Build the window offscreen, optionally run a script, and save it as a PNG.
   probe         Read the machine once and print what the hardware probe sees.
   import-ioreg  Turn an ioreg dump of a real Mac into a machine file (see docs/support.md).
+  record-sysfs  Copy what the Linux backend reads into a folder, to send or replay with --fs-root.
   machines      List the simulated Macs built into the program.
 
 Run 'kabelwacht <command> --help' for the options of a command.
@@ -215,6 +217,22 @@ int runImport(const QCommandLineParser& parser)
     return 0;
 }
 
+int runRecord(const QCommandLineParser& parser)
+{
+    if (!parser.isSet(outOption)) {
+        print(stderr, u"kabelwacht record-sysfs: --out DIR is required. Run 'kabelwacht record-sysfs --help'.\n"_s);
+        return exitUsage;
+    }
+    const QString root = parser.isSet(fsRootOption()) ? parser.value(fsRootOption()) : u"/"_s;
+    const QString error = probe::recordSysfs(root, parser.value(outOption));
+    if (!error.isEmpty()) {
+        print(stderr, u"kabelwacht record-sysfs: "_s + error + u'\n');
+        return exitUsage;
+    }
+    print(stdout, u"Recorded into %1; 'kabelwacht probe --fs-root %1' replays it.\n"_s.arg(parser.value(outOption)));
+    return 0;
+}
+
 struct Command {
     QString name;
     QString summary;
@@ -233,6 +251,8 @@ const std::vector<Command>& commands()
         {u"machines"_s, u"List the simulated Macs built into the program."_s, {}, runMachines},
         {u"import-ioreg"_s, u"Turn an ioreg dump (ioreg -a -l) of a real Mac into a machine file."_s,
          {hardwareOption, batteryOption, outOption}, runImport, 1},
+        {u"record-sysfs"_s, u"Copy what the Linux backend reads from this computer into a folder (--out DIR)."_s,
+         {outOption, fsRootOption()}, runRecord},
     };
     return list;
 }

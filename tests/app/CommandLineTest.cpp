@@ -271,3 +271,20 @@ TEST(CommandLine, AppleSiliconUnderLinuxNumbersPortsByController)
     EXPECT_TRUE(probe[u"observations"_s][0][u"powerDeliveryActive"_s].toBool());
     EXPECT_FALSE(probe[u"observations"_s][1][u"connected"_s].toBool());
 }
+
+TEST(CommandLine, RecordedTreeReplaysLikeTheOriginal)
+{
+    QTemporaryDir dir;
+    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/m2-air-charging-usb-c-1"_s;
+    const QString copy = dir.filePath(u"recorded"_s);
+    const CliRun recorded = kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, tree, u"--out"_s, copy});
+    ASSERT_EQ(recorded.status, 0) << recorded.output.toStdString();
+    auto probeOf = [](const QString& root) {
+        QJsonObject probe = QJsonDocument::fromJson(
+            kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s, root}).output.toUtf8()).object();
+        probe.remove(u"backend"_s); // names the folder
+        return probe;
+    };
+    EXPECT_EQ(probeOf(copy), probeOf(tree));
+    EXPECT_EQ(kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, tree, u"--out"_s, copy}).status, 2) << "never over a tree";
+}
