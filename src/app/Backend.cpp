@@ -41,7 +41,7 @@ BackendChoice chooseBackend(const QString& machine, const QString& fsRoot)
     if (!loaded.machine)
         return {std::nullopt, nullptr, loaded.error};
     auto mac = probe::SimulatedMac::create(std::move(*loaded.machine), profilerHelperPath());
-    return {mac->platform(), mac, {}};
+    return {mac->platform(), mac, {}, machine.isEmpty()};
 }
 
 } // namespace kw::app

@@ -17,6 +17,7 @@ struct BackendChoice {
     std::optional<probe::Platform> platform;
     std::shared_ptr<probe::SimulatedMac> simulatedMac; // when the platform is a simulated Mac
     QString error;                                     // when platform is absent
+    bool simulationFallback = false; // this computer publishes no ports, so a simulated Mac stands in
 };
 
 // The backend is chosen here, once, and passed down; nothing else decides it. A machine file always

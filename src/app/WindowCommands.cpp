@@ -108,6 +108,8 @@ int runWindowCommand(int argc, char** argv)
         print(stderr, u"kabelwacht: "_s + error + u'\n');
         return 1;
     }
+    if (backend.simulationFallback)
+        session.setNotice(u"Simulation: Dieser Computer meldet keine USB-C Anschlüsse"_s);
     if (backend.simulatedMac && !parser.isSet(noSimulatorOption) && !session.showSimulator(backend.simulatedMac, error)) {
         print(stderr, u"kabelwacht: "_s + error + u'\n');
         return 1;

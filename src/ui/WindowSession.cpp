@@ -44,6 +44,12 @@ bool WindowSession::load(QString& error, bool animations)
     return true;
 }
 
+void WindowSession::setNotice(const QString& notice)
+{
+    if (auto* root = m_window ? m_window->findChild<QQuickItem*>(u"rootView"_s) : nullptr)
+        root->setProperty("notice", notice);
+}
+
 void WindowSession::setLegalSheetShown(bool shown)
 {
     if (auto* root = m_window ? m_window->findChild<QQuickItem*>(u"rootView"_s) : nullptr)

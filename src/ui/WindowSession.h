@@ -32,6 +32,8 @@ public:
     diagnosis::DiagnosticViewModel& model() { return m_model; }
     QQuickWindow* window() const { return m_window; }
     void setLegalSheetShown(bool shown);
+    // A plain line in the top bar, for as long as the window is open (e.g. that it shows a simulation).
+    void setNotice(const QString& notice);
 
     // The second window, beside the first, that plugs and unplugs the simulated Mac's sockets.
     bool showSimulator(std::shared_ptr<probe::SimulatedMac> mac, QString& error);

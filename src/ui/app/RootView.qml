@@ -9,6 +9,8 @@ Item {
     id: root
     required property var model
     property bool showLegalInformation: false
+    // Said once, plainly, when the window shows something else than this computer.
+    property string notice: ""
 
     readonly property var report: model.hardwareReport
     readonly property string title: report ? (report.marketingName !== "" ? report.marketingName : report.modelIdentifier)
@@ -86,6 +88,14 @@ Item {
                         size: 12
                         font.weight: Font.DemiBold
                         color: Theme.secondaryLabel
+                    }
+                    StatusPill {
+                        objectName: "notice"
+                        visible: root.notice !== ""
+                        Layout.leftMargin: 12
+                        icon: "info.circle"
+                        text: root.notice
+                        tint: Theme.cautionOrange
                     }
                     Item { Layout.fillWidth: true }
                     PlainLink {
