@@ -168,21 +168,10 @@ const QCommandLineOption outOption(u"out"_s, u"Where to write the machine file (
 
 std::optional<probe::IoregInput> readInput(const QString& path, QString& error)
 {
-    if (QFileInfo info(path); info.exists() && !info.isFile()) {
-        error = u"%1: not a regular file"_s.arg(path);
+    std::optional<QByteArray> bytes = readBoundedFile(path, probe::maxPropertyListBytes, error);
+    if (!bytes)
         return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = u"%1: cannot be read: %2"_s.arg(path, file.errorString());
-        return std::nullopt;
-    }
-    QByteArray bytes = file.read(probe::maxPropertyListBytes + 1);
-    if (bytes.size() > probe::maxPropertyListBytes) {
-        error = u"%1: larger than %2 MiB"_s.arg(path).arg(probe::maxPropertyListBytes / (1024 * 1024));
-        return std::nullopt;
-    }
-    return probe::IoregInput{path, std::move(bytes)};
+    return probe::IoregInput{path, std::move(*bytes)};
 }
 
 int runImport(const QCommandLineParser& parser)

@@ -73,9 +73,9 @@ std::optional<int> parseOrExplain(QCommandLineParser& parser, const QString& com
     return std::nullopt;
 }
 
-std::optional<std::vector<diagnosis::script::Line>> loadScript(const QString& path, QString& error)
+std::optional<QByteArray> readBoundedFile(const QString& path, qint64 maxBytes, QString& error)
 {
-    constexpr qint64 maxScriptBytes = 1024 * 1024;
+    // A FIFO or a device could block or never end.
     if (QFileInfo info(path); info.exists() && !info.isFile()) {
         error = u"%1: not a regular file"_s.arg(path);
         return std::nullopt;
@@ -85,12 +85,20 @@ std::optional<std::vector<diagnosis::script::Line>> loadScript(const QString& pa
         error = u"%1: cannot be read: %2"_s.arg(path, file.errorString());
         return std::nullopt;
     }
-    const QByteArray bytes = file.read(maxScriptBytes + 1);
-    if (bytes.size() > maxScriptBytes) {
-        error = u"%1: a script may hold at most 1 MiB"_s.arg(path);
+    QByteArray bytes = file.read(maxBytes + 1);
+    if (bytes.size() > maxBytes) {
+        error = u"%1: larger than %2 KiB"_s.arg(path).arg(maxBytes / 1024);
         return std::nullopt;
     }
-    diagnosis::script::ParseResult parsed = diagnosis::script::parseScript(QString::fromUtf8(bytes));
+    return bytes;
+}
+
+std::optional<std::vector<diagnosis::script::Line>> loadScript(const QString& path, QString& error)
+{
+    const std::optional<QByteArray> bytes = readBoundedFile(path, 1024 * 1024, error);
+    if (!bytes)
+        return std::nullopt;
+    diagnosis::script::ParseResult parsed = diagnosis::script::parseScript(QString::fromUtf8(*bytes));
     if (!parsed.error.isEmpty()) {
         error = u"%1:%2"_s.arg(path, parsed.error);
         return std::nullopt;

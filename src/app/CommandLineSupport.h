@@ -28,6 +28,9 @@ const QCommandLineOption& fsRootOption();
 // positional: how many arguments that are not options the command takes.
 std::optional<int> parseOrExplain(QCommandLineParser& parser, const QString& command, int skip = 0, int positional = 0);
 
+// The whole of a regular file of at most maxBytes; absent with the reason in error.
+std::optional<QByteArray> readBoundedFile(const QString& path, qint64 maxBytes, QString& error);
+
 // Reads and parses a script file; absent with the reason in error.
 std::optional<std::vector<diagnosis::script::Line>> loadScript(const QString& path, QString& error);
 
