@@ -288,3 +288,26 @@ TEST(CommandLine, RecordedTreeReplaysLikeTheOriginal)
     EXPECT_EQ(probeOf(copy), probeOf(tree));
     EXPECT_EQ(kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, tree, u"--out"_s, copy}).status, 2) << "never over a tree";
 }
+
+TEST(CommandLine, LinuxTreesWithoutTheUsualParts)
+{
+    auto probeOf = [](const QString& name) {
+        const CliRun run = kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s,
+                                       QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/"_s + name});
+        EXPECT_EQ(run.status, 0) << run.output.toStdString();
+        return QJsonDocument::fromJson(run.output.toUtf8()).object();
+    };
+    // Charging over MagSafe: power from outside, yet no USB-C port shows anything.
+    const QJsonObject magSafe = probeOf(u"m2-air-charging-magsafe"_s);
+    EXPECT_TRUE(magSafe[u"power"_s][u"externalPowerConnected"_s].toBool());
+    for (const QJsonValue& o : magSafe[u"observations"_s].toArray())
+        EXPECT_FALSE(o[u"connected"_s].toBool() || o[u"powerDeliveryActive"_s].toBool());
+    // No Type-C class: no ports to observe, and no verdict of broken controllers.
+    const QJsonObject empty = probeOf(u"ucsi-notebook-empty-typec"_s);
+    EXPECT_TRUE(empty[u"report"_s][u"portDescriptors"_s].toArray().isEmpty());
+    EXPECT_FALSE(empty[u"report"_s][u"probableControllerFailure"_s].toBool());
+    // No power-supply class: the power state reads as battery, the ports still show their partner.
+    const QJsonObject noPower = probeOf(u"no-power-supply-class"_s);
+    EXPECT_FALSE(noPower[u"power"_s][u"externalPowerConnected"_s].toBool());
+    EXPECT_TRUE(noPower[u"observations"_s][1][u"partnerIdentityVisible"_s].toBool());
+}
