@@ -66,10 +66,16 @@ int runProbe(const QCommandLineParser& parser)
     reading.report = probe::buildHardwareReport(platform);
     reading.power = probe::readPowerSnapshot(*platform.power);
     reading.observations = probe::observePorts(*platform.registry, reading.report.portDescriptors);
-    if (parser.isSet(jsonOption))
-        print(stdout, QString::fromUtf8(QJsonDocument(probe::toJson(reading)).toJson(QJsonDocument::Indented)));
-    else
+    if (parser.isSet(jsonOption)) {
+        QJsonObject json = probe::toJson(reading);
+        json.insert(u"simulationFallback"_s, backend->simulationFallback);
+        print(stdout, QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Indented)));
+    } else {
+        if (backend->simulationFallback)
+            print(stdout, u"This computer publishes no USB-C ports (/sys/class/typec has none), so a simulated Mac "
+                          u"stands in; --machine picks another.\n\n"_s);
         print(stdout, probe::toText(reading));
+    }
     return 0;
 }
 
