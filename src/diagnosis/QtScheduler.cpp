@@ -1,11 +1,28 @@
 #include "diagnosis/QtScheduler.h"
 
-#include <QMetaObject>
-#include <QPointer>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QThread>
 #include <QTimer>
 
 namespace kw::diagnosis {
+
+namespace {
+
+// Tells the main thread that a job is done. Posted as an event: the queue owns it from then on and
+// deletes it on the main thread, so the worker touches nothing of it after posting.
+class JobDoneEvent final : public QEvent {
+public:
+    static QEvent::Type type()
+    {
+        static const auto registered = QEvent::Type(QEvent::registerEventType());
+        return registered;
+    }
+    explicit JobDoneEvent(std::uint64_t job) : QEvent(type()), job(job) {}
+    const std::uint64_t job;
+};
+
+} // namespace
 
 QtScheduler::QtScheduler()
 {
@@ -52,15 +69,33 @@ void QtScheduler::cancelTimer(TimerId id)
 
 void QtScheduler::runInBackground(std::function<void()> work, std::function<void()> done)
 {
-    QPointer<QtScheduler> self(this);
+    const std::uint64_t job = m_nextJob++;
+    m_pendingDone.emplace(job, std::move(done));
+    // The pool is drained before the scheduler goes, and posted events die with their receiver, so
+    // the plain pointer stays valid for as long as the worker can use it.
     m_pool.start(
-        [self, work = std::move(work), done = std::move(done)]() mutable {
+        [this, job, work = std::move(work)]() mutable {
             QThread::currentThread()->setPriority(QThread::HighPriority);
             work();
-            if (self) // the pool is drained before the scheduler goes, so this only guards teardown order
-                QMetaObject::invokeMethod(self, std::move(done), Qt::QueuedConnection);
+            work = nullptr; // let go of what the work held, here, before the main thread hears of it
+            QCoreApplication::postEvent(this, new JobDoneEvent(job));
         },
         QThread::HighPriority);
+}
+
+bool QtScheduler::event(QEvent* event)
+{
+    if (event->type() != JobDoneEvent::type())
+        return QObject::event(event);
+    finishBackground(static_cast<JobDoneEvent*>(event)->job);
+    return true;
+}
+
+void QtScheduler::finishBackground(std::uint64_t job)
+{
+    auto node = m_pendingDone.extract(job);
+    if (!node.empty())
+        node.mapped()();
 }
 
 } // namespace kw::diagnosis
