@@ -1,6 +1,7 @@
 #include "probe/ChildProcess.h"
 #include "probe/HardwareReportAssembly.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -104,6 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CommandLine, ProbeTextNamesBackendIdentityAndVerdicts)
 {
+    if (!QDir(u"/sys/class/typec"_s).entryList({u"port*"_s}, QDir::Dirs | QDir::System).isEmpty())
+        GTEST_SKIP() << "this computer has Type-C ports, so probe reads them instead of a simulated Mac";
     const CliRun run = kabelwacht({u"probe"_s});
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.output.startsWith(u"This computer publishes no USB-C ports"_s)) << run.output.toStdString();
