@@ -154,7 +154,7 @@ struct Importer {
     }
 };
 
-QByteArray jsonOrFail(const IoregInput& input, QJsonObject& out)
+QJsonObject hardwareOverview(const IoregInput& input)
 {
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(input.bytes, &error);
@@ -162,8 +162,7 @@ QByteArray jsonOrFail(const IoregInput& input, QJsonObject& out)
         throw Problem{input.name, u"not valid JSON: "_s + error.errorString()};
     if (!doc.isObject())
         throw Problem{input.name, u"the hardware overview must be a JSON object"_s};
-    out = doc.object();
-    return input.bytes;
+    return doc.object();
 }
 
 } // namespace
@@ -207,7 +206,7 @@ IoregImportResult importIoreg(const IoregInput& dump, const std::optional<IoregI
         QJsonObject kernel;
         QJsonObject overview;
         if (hardware) {
-            jsonOrFail(*hardware, overview);
+            overview = hardwareOverview(*hardware);
             const QJsonArray records = overview.value(u"SPHardwareDataType"_s).toArray();
             const QJsonObject record = records.isEmpty() ? QJsonObject() : records.first().toObject();
             if (record.value(u"machine_model"_s).isString())

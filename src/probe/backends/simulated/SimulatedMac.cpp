@@ -33,12 +33,6 @@ Platform SimulatedMac::platform()
     return {u"simulated Mac: %1"_s.arg(m_machine.title), self, self, self, self};
 }
 
-MachineDescription SimulatedMac::snapshot() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_machine;
-}
-
 QString SimulatedMac::title() const
 {
     std::lock_guard lock(m_mutex);

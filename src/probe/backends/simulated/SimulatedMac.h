@@ -22,7 +22,6 @@ public:
     static std::shared_ptr<SimulatedMac> create(MachineDescription machine, QString profilerHelperPath);
 
     Platform platform();
-    MachineDescription snapshot() const;
     QString title() const;
 
     // Hardware actions: they change the machine the way real hardware of its family does, so the
@@ -76,6 +75,9 @@ private:
 
     SimulatedMac(MachineDescription machine, QString profilerHelperPath);
     void plugLocked(std::size_t socketIndex, Plugged what, int watts);
+    // Finds the socket (a USB-C number; MagSafe when absent) and changes it under the lock, then tells
+    // the listener; an error message when the machine has no such socket.
+    QString changeSocket(std::optional<int> usbC, const std::function<void(std::size_t)>& change);
     void disconnectLocked(std::size_t socketIndex);
     void applyConnectionLocked(std::size_t socketIndex);
     void updatePowerLocked();

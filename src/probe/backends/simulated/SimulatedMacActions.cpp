@@ -199,73 +199,53 @@ void SimulatedMac::plugLocked(std::size_t index, Plugged what, int watts)
     updatePowerLocked();
 }
 
-QString SimulatedMac::plugCharger(int socket, int watts)
+QString SimulatedMac::changeSocket(std::optional<int> usbC, const std::function<void(std::size_t)>& change)
 {
-    if (watts < 1 || watts > 500)
-        return u"a charger has from 1 to 500 W, not %1"_s.arg(watts);
     {
         std::lock_guard lock(m_mutex);
-        const auto index = usbCSocketIndex(socket);
+        const auto index = usbC ? usbCSocketIndex(*usbC) : magSafeSocketIndex();
         if (!index)
-            return u"this machine has no USB-C socket %1"_s.arg(socket);
-        plugLocked(*index, Plugged::charger, watts);
+            return usbC ? u"this machine has no USB-C socket %1"_s.arg(*usbC) : u"this machine has no MagSafe socket"_s;
+        change(*index);
     }
     notifyChanged();
     return {};
+}
+
+namespace {
+QString checkWatts(int watts)
+{
+    return watts < 1 || watts > 500 ? u"a charger has from 1 to 500 W, not %1"_s.arg(watts) : QString();
+}
+} // namespace
+
+QString SimulatedMac::plugCharger(int socket, int watts)
+{
+    if (QString error = checkWatts(watts); !error.isEmpty())
+        return error;
+    return changeSocket(socket, [&](std::size_t i) { plugLocked(i, Plugged::charger, watts); });
 }
 
 QString SimulatedMac::plugMagSafeCharger(int watts)
 {
-    if (watts < 1 || watts > 500)
-        return u"a charger has from 1 to 500 W, not %1"_s.arg(watts);
-    {
-        std::lock_guard lock(m_mutex);
-        const auto index = magSafeSocketIndex();
-        if (!index)
-            return u"this machine has no MagSafe socket"_s;
-        plugLocked(*index, Plugged::charger, watts);
-    }
-    notifyChanged();
-    return {};
+    if (QString error = checkWatts(watts); !error.isEmpty())
+        return error;
+    return changeSocket(std::nullopt, [&](std::size_t i) { plugLocked(i, Plugged::charger, watts); });
 }
 
 QString SimulatedMac::plugPdDevice(int socket)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        const auto index = usbCSocketIndex(socket);
-        if (!index)
-            return u"this machine has no USB-C socket %1"_s.arg(socket);
-        plugLocked(*index, Plugged::pdDevice, 0);
-    }
-    notifyChanged();
-    return {};
+    return changeSocket(socket, [&](std::size_t i) { plugLocked(i, Plugged::pdDevice, 0); });
 }
 
 QString SimulatedMac::unplug(int socket)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        const auto index = usbCSocketIndex(socket);
-        if (!index)
-            return u"this machine has no USB-C socket %1"_s.arg(socket);
-        plugLocked(*index, Plugged::nothing, 0);
-    }
-    notifyChanged();
-    return {};
+    return changeSocket(socket, [&](std::size_t i) { plugLocked(i, Plugged::nothing, 0); });
 }
 
 QString SimulatedMac::unplugMagSafe()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        const auto index = magSafeSocketIndex();
-        if (!index)
-            return u"this machine has no MagSafe socket"_s;
-        plugLocked(*index, Plugged::nothing, 0);
-    }
-    notifyChanged();
-    return {};
+    return changeSocket(std::nullopt, [&](std::size_t i) { plugLocked(i, Plugged::nothing, 0); });
 }
 
 void SimulatedMac::unplugAll()
@@ -284,18 +264,11 @@ void SimulatedMac::unplugAll()
 
 QString SimulatedMac::breakSocket(int socket)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        const auto index = usbCSocketIndex(socket);
-        if (!index)
-            return u"this machine has no USB-C socket %1"_s.arg(socket);
-        m_connections[*index].broken = true;
-        disconnectLocked(*index);
-        applyConnectionLocked(*index);
-        updatePowerLocked();
-    }
-    notifyChanged();
-    return {};
+    return changeSocket(socket, [&](std::size_t i) {
+        m_connections[i].broken = true;
+        // Whatever is plugged in there loses contact now.
+        plugLocked(i, m_connections[i].plugged, m_connections[i].watts);
+    });
 }
 
 std::vector<SimulatedMac::SocketState> SimulatedMac::socketStates() const

@@ -37,7 +37,6 @@ struct Supply {
     QString name;
     QString type;
     bool online = false;
-    QString devicePath; // the device it belongs to, resolved
     std::optional<std::int64_t> voltageMax; // µV
     std::optional<std::int64_t> currentMax; // µA
 };
@@ -52,7 +51,6 @@ std::vector<Supply> supplies(const QString& root)
         s.name = name;
         s.type = attribute(path + u"/type"_s);
         s.online = attribute(path + u"/online"_s) == u"1";
-        s.devicePath = QFileInfo(path).canonicalFilePath();
         // voltage_now and current_now of UCSI supplies report the 5 V default, not the contract.
         s.voltageMax = number(path + u"/voltage_max"_s);
         s.currentMax = number(path + u"/current_max"_s);
