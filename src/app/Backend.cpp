@@ -33,7 +33,9 @@ BackendChoice chooseBackend(const QString& machine, const QString& fsRoot)
     if (machine.isEmpty() && !fsRoot.isEmpty()) {
         if (!QFileInfo(fsRoot + u"/sys"_s).isDir())
             return {std::nullopt, nullptr, u"%1: not a recorded tree (it has no sys folder)"_s.arg(fsRoot)};
-        return {probe::SysfsPlatform::create(fsRoot, profilerHelperPath())->platform(), nullptr, {}};
+        BackendChoice choice{probe::SysfsPlatform::create(fsRoot, profilerHelperPath())->platform(), nullptr, {}};
+        choice.portDataUnavailable = probe::appleSiliconWithoutPortData(fsRoot);
+        return choice;
     }
     if (machine.isEmpty() && probe::hasTypecPorts(u"/"_s))
         return {probe::SysfsPlatform::create(u"/"_s, profilerHelperPath())->platform(), nullptr, {}};
@@ -42,6 +44,15 @@ BackendChoice chooseBackend(const QString& machine, const QString& fsRoot)
         return {std::nullopt, nullptr, loaded.error};
     auto mac = probe::SimulatedMac::create(std::move(*loaded.machine), profilerHelperPath());
     return {mac->platform(), mac, {}, machine.isEmpty()};
+}
+
+QString BackendChoice::windowNotice() const
+{
+    if (simulationFallback)
+        return u"Simulation: Dieser Computer meldet keine USB-C Anschlüsse"_s;
+    if (portDataUnavailable)
+        return u"Linux meldet keine USB-C Anschlussdaten – nur Ladetest"_s;
+    return {};
 }
 
 } // namespace kw::app

@@ -18,6 +18,10 @@ struct BackendChoice {
     std::shared_ptr<probe::SimulatedMac> simulatedMac; // when the platform is a simulated Mac
     QString error;                                     // when platform is absent
     bool simulationFallback = false; // this computer publishes no ports, so a simulated Mac stands in
+    bool portDataUnavailable = false; // a recorded Apple-silicon Mac whose kernel published no ports
+
+    // What the window says about the backend in its top bar; empty when there is nothing to say.
+    QString windowNotice() const;
 };
 
 // The backend is chosen here, once, and passed down; nothing else decides it. A machine file always

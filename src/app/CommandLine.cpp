@@ -69,11 +69,15 @@ int runProbe(const QCommandLineParser& parser)
     if (parser.isSet(jsonOption)) {
         QJsonObject json = probe::toJson(reading);
         json.insert(u"simulationFallback"_s, backend->simulationFallback);
+        json.insert(u"portDataUnavailable"_s, backend->portDataUnavailable);
         print(stdout, QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Indented)));
     } else {
         if (backend->simulationFallback)
             print(stdout, u"This computer publishes no USB-C ports (/sys/class/typec has none), so a simulated Mac "
                           u"stands in; --machine picks another.\n\n"_s);
+        if (backend->portDataUnavailable)
+            print(stdout, u"This Apple-silicon Mac publishes no USB-C ports to Linux (its Type-C driver is missing), so "
+                          u"the controller check cannot decide; the charging test still works.\n\n"_s);
         print(stdout, probe::toText(reading));
     }
     return 0;

@@ -90,7 +90,7 @@ int runWindowCommand(int argc, char** argv)
     const QCommandLineOption scriptOption(u"script"_s,
                                           u"A script to play in real time once the window is open (see docs/scripts.md)."_s,
                                           u"FILE"_s);
-    parser.addOptions({helpOption(), machineOption(), noSimulatorOption, scriptOption});
+    parser.addOptions({helpOption(), machineOption(), fsRootOption(), noSimulatorOption, scriptOption});
     if (const auto status = parseOrExplain(parser, u"kabelwacht"_s))
         return *status;
     std::vector<diagnosis::script::Line> script;
@@ -108,8 +108,7 @@ int runWindowCommand(int argc, char** argv)
         print(stderr, u"kabelwacht: "_s + error + u'\n');
         return 1;
     }
-    if (backend.simulationFallback)
-        session.setNotice(u"Simulation: Dieser Computer meldet keine USB-C Anschlüsse"_s);
+    session.setNotice(backend.windowNotice());
     if (backend.simulatedMac && !parser.isSet(noSimulatorOption) && !session.showSimulator(backend.simulatedMac, error)) {
         print(stderr, u"kabelwacht: "_s + error + u'\n');
         return 1;
@@ -141,7 +140,7 @@ int runScreenshotCommand(int argc, char** argv)
     const QCommandLineOption legalOption(u"legal"_s, u"Open the legal information sheet."_s);
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Builds the window offscreen, runs a script and saves the window as a PNG."_s);
-    parser.addOptions({helpOption(), outOption, machineOption(), scriptOption, legalOption});
+    parser.addOptions({helpOption(), outOption, machineOption(), fsRootOption(), scriptOption, legalOption});
     if (const auto status = parseOrExplain(parser, u"kabelwacht screenshot"_s, 1))
         return *status;
     if (!parser.isSet(outOption)) {
@@ -164,6 +163,7 @@ int runScreenshotCommand(int argc, char** argv)
         print(stderr, u"kabelwacht screenshot: "_s + error + u'\n');
         return 1;
     }
+    session.setNotice(backend.windowNotice());
     settle(std::chrono::milliseconds(100));
 
     diagnosis::script::VirtualProgramTime time(scheduler);

@@ -247,7 +247,9 @@ TEST(CommandLine, RecordedLinuxTreeIsReadByTheSysfsBackend)
     EXPECT_EQ(probe[u"report"_s][u"identity"_s][u"modelIdentifier"_s].toString(), u"ThinkPad X13 Gen 3"_s);
     EXPECT_EQ(probe[u"report"_s][u"expectedPortCount"_s].toInt(), 2);
     EXPECT_TRUE(probe[u"power"_s][u"externalPowerConnected"_s].toBool());
-    EXPECT_EQ(probe[u"power"_s][u"adapterWatts"_s].toInt(), 65) << "20 V x 3.25 A; voltage_now is not trusted";
+    EXPECT_EQ(probe[u"power"_s][u"adapterWatts"_s].toInt(), 94) << "the partner's best offer, 20 V x 4.7 A";
+    EXPECT_EQ(probe[u"power"_s][u"adapterName"_s].toString(), u"Apple USB-PD adapter 05ac:7109"_s);
+    EXPECT_EQ(probe[u"report"_s][u"rawControllerCount"_s].toInt(), 4) << "two xHCI controllers, two Thunderbolt domains";
     const QJsonArray observations = probe[u"observations"_s].toArray();
     ASSERT_EQ(observations.size(), 2);
     EXPECT_FALSE(observations[0][u"connected"_s].toBool());
@@ -278,19 +280,21 @@ TEST(CommandLine, AppleSiliconUnderLinuxNumbersPortsByController)
 
 TEST(CommandLine, RecordedTreeReplaysLikeTheOriginal)
 {
-    QTemporaryDir dir;
-    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/m2-air-charging-usb-c-1"_s;
-    const QString copy = dir.filePath(u"recorded"_s);
-    const CliRun recorded = kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, tree, u"--out"_s, copy});
-    ASSERT_EQ(recorded.status, 0) << recorded.output.toStdString();
     auto probeOf = [](const QString& root) {
         QJsonObject probe = QJsonDocument::fromJson(
             kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s, root}).output.toUtf8()).object();
         probe.remove(u"backend"_s); // names the folder
         return probe;
     };
-    EXPECT_EQ(probeOf(copy), probeOf(tree));
-    EXPECT_EQ(kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, tree, u"--out"_s, copy}).status, 2) << "never over a tree";
+    for (const QString& name : {u"m2-air-charging-usb-c-1"_s, u"ucsi-notebook-charging-port2"_s}) {
+        QTemporaryDir dir;
+        const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/"_s + name;
+        const QString copy = dir.filePath(u"recorded"_s);
+        const CliRun recorded = kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, tree, u"--out"_s, copy});
+        ASSERT_EQ(recorded.status, 0) << recorded.output.toStdString();
+        EXPECT_EQ(probeOf(copy), probeOf(tree)) << name.toStdString();
+        EXPECT_EQ(kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, tree, u"--out"_s, copy}).status, 2) << "never over a tree";
+    }
 }
 
 TEST(CommandLine, LinuxTreesWithoutTheUsualParts)
@@ -310,6 +314,13 @@ TEST(CommandLine, LinuxTreesWithoutTheUsualParts)
     const QJsonObject empty = probeOf(u"ucsi-notebook-empty-typec"_s);
     EXPECT_TRUE(empty[u"report"_s][u"portDescriptors"_s].toArray().isEmpty());
     EXPECT_FALSE(empty[u"report"_s][u"probableControllerFailure"_s].toBool());
+    // An Apple-silicon Mac without its Type-C driver: no ports, and so no verdict on its controllers.
+    const QJsonObject noDriver = probeOf(u"m1-air-no-typec-driver"_s);
+    EXPECT_TRUE(noDriver[u"portDataUnavailable"_s].toBool());
+    EXPECT_EQ(noDriver[u"report"_s][u"identity"_s][u"modelIdentifier"_s].toString(), u"MacBookAir10,1"_s);
+    EXPECT_FALSE(noDriver[u"report"_s][u"controllerCheckIsConclusive"_s].toBool());
+    EXPECT_FALSE(noDriver[u"report"_s][u"probableControllerFailure"_s].toBool());
+    EXPECT_FALSE(empty[u"portDataUnavailable"_s].toBool()) << "a notebook without Apple silicon needs no such word";
     // No power-supply class: the power state reads as battery, the ports still show their partner.
     const QJsonObject noPower = probeOf(u"no-power-supply-class"_s);
     EXPECT_FALSE(noPower[u"power"_s][u"externalPowerConnected"_s].toBool());

@@ -1,5 +1,7 @@
 #include "probe/backends/sysfs/SysfsMachine.h"
 
+#include "probe/backends/sysfs/SysfsFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSysInfo>
 
 #include <cmath>
 #include <map>
@@ -17,20 +20,34 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// One attribute file, trimmed; empty when it is missing, unreadable or vanishes while read.
+// One attribute, trimmed; empty when it is missing, unreadable, odd or vanishes while read.
 QString attribute(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.read(4096)).trimmed();
+    const std::optional<QByteArray> bytes = readSysfsFile(path);
+    return bytes ? QString::fromUtf8(*bytes).trimmed() : QString();
 }
 
 std::optional<std::int64_t> number(const QString& path)
 {
     bool ok = false;
-    const qlonglong value = attribute(path).toLongLong(&ok);
+    const qlonglong value = attribute(path).toLongLong(&ok, 0);
     return ok ? std::optional<std::int64_t>(value) : std::nullopt;
+}
+
+// Power-delivery objects carry their unit in the text ("5000mV", "3000mA", "45000mW").
+std::optional<std::int64_t> milliValue(const QString& path)
+{
+    static const QRegularExpression form(u"^(\\d{1,9})\\s*m[VAW]$"_s);
+    const auto match = form.match(attribute(path));
+    return match.hasMatch() ? std::optional<std::int64_t>(match.captured(1).toLongLong()) : std::nullopt;
+}
+
+QStringList entries(const QString& dir, const QRegularExpression& pattern)
+{
+    QStringList names = QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
+    names.erase(std::remove_if(names.begin(), names.end(), [&](const QString& n) { return !pattern.match(n).hasMatch(); }),
+                names.end());
+    return names;
 }
 
 struct Supply {
@@ -43,9 +60,10 @@ struct Supply {
 
 std::vector<Supply> supplies(const QString& root)
 {
+    static const QRegularExpression any(u"."_s);
     std::vector<Supply> list;
     const QString dir = root + u"/sys/class/power_supply"_s;
-    for (const QString& name : QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name)) {
+    for (const QString& name : entries(dir, any)) {
         const QString path = dir + u'/' + name;
         Supply s;
         s.name = name;
@@ -59,11 +77,86 @@ std::vector<Supply> supplies(const QString& root)
     return list;
 }
 
+std::optional<std::int64_t> supplyWatts(const Supply& s)
+{
+    if (!s.voltageMax || !s.currentMax || *s.voltageMax <= 0 || *s.currentMax <= 0)
+        return std::nullopt;
+    return std::int64_t(std::llround(double(*s.voltageMax) * double(*s.currentMax) / 1e12));
+}
+
+// What the partner at the other end of a port offers and says of itself.
+struct Partner {
+    bool present = false;
+    bool powerDelivery = false;
+    std::optional<std::int64_t> offeredWatts; // the best of its source capabilities
+    QString name;                             // from its discover-identity answer
+};
+
+// The most power any one offered object promises: fixed and variable supplies and PPS as volts
+// times amperes, batteries as their stated power.
+std::optional<std::int64_t> offeredWatts(const QString& pd)
+{
+    static const QRegularExpression object(u"^\\d+:[a-z_]+$"_s);
+    const QString caps = pd + u"/source-capabilities"_s;
+    std::optional<double> best;
+    for (const QString& name : entries(caps, object)) {
+        const QString dir = caps + u'/' + name + u'/';
+        std::optional<double> watts;
+        if (auto power = milliValue(dir + u"maximum_power"_s))
+            watts = double(*power) / 1e3;
+        else if (auto current = milliValue(dir + u"maximum_current"_s)) {
+            auto volts = milliValue(dir + u"voltage"_s);
+            if (!volts)
+                volts = milliValue(dir + u"maximum_voltage"_s);
+            if (volts)
+                watts = double(*volts) * double(*current) / 1e6;
+        }
+        if (watts && (!best || *watts > *best))
+            best = watts;
+    }
+    if (!best || *best <= 0)
+        return std::nullopt;
+    return std::int64_t(std::llround(*best));
+}
+
+// The partner's vendor and product from its identity (ID header and product VDO); empty when it
+// never answered Discover Identity.
+QString partnerName(const QString& identity)
+{
+    static const std::map<unsigned, QString> vendors{
+        {0x05ac, u"Apple"_s},  {0x17ef, u"Lenovo"_s}, {0x04e8, u"Samsung"_s}, {0x18d1, u"Google"_s},
+        {0x413c, u"Dell"_s},   {0x03f0, u"HP"_s},     {0x291a, u"Anker"_s},   {0x0b05, u"ASUS"_s},
+        {0x045e, u"Microsoft"_s}, {0x050d, u"Belkin"_s}};
+    const std::optional<std::int64_t> header = number(identity + u"/id_header"_s);
+    if (!header || (*header & 0xffff) == 0)
+        return {};
+    const unsigned vendor = unsigned(*header & 0xffff);
+    const unsigned product = unsigned((number(identity + u"/product"_s).value_or(0) >> 16) & 0xffff);
+    const auto known = vendors.find(vendor);
+    const QString ids = u"%1:%2"_s.arg(vendor, 4, 16, QChar(u'0')).arg(product, 4, 16, QChar(u'0'));
+    return known == vendors.end() ? u"USB-PD adapter "_s + ids : known->second + u" USB-PD adapter "_s + ids;
+}
+
+Partner partner(const QString& path)
+{
+    Partner p;
+    p.present = QFileInfo(path).isDir();
+    if (!p.present)
+        return p;
+    const QString revision = attribute(path + u"/usb_power_delivery_revision"_s);
+    const QString pd = path + u"/usb_power_delivery"_s;
+    p.powerDelivery = (!revision.isEmpty() && revision != u"0.0") || QFileInfo(pd).isDir();
+    p.offeredWatts = offeredWatts(pd);
+    p.name = partnerName(path + u"/identity"_s);
+    return p;
+}
+
 struct Identity {
     QString model;
     QString marketingName;
     QString chip;
     bool appleSilicon = false;
+    std::optional<std::int64_t> arm64;
 };
 
 // The Apple chip of a SoC code of the device list.
@@ -78,34 +171,56 @@ QString chipOf(const QString& soc)
     return it == chips.end() ? QString() : it->second;
 }
 
-// Board names of the device tree ("apple,j314s") to model identifier and SoC, from the shipped list.
+// Board name of the device tree ("apple,j314s") to model identifier and SoC, from the shipped list,
+// which is read once.
 std::optional<std::pair<QString, QString>> appleBoard(const QStringList& compatible)
 {
-    QFile file(u":/sysfs/apple-silicon-devices.csv"_s);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    static const QRegularExpression field(u"\"([^\"]*)\"|([^,]+)"_s);
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        QStringList fields;
-        for (auto it = field.globalMatch(QString::fromUtf8(line)); it.hasNext();) {
-            const auto m = it.next();
-            fields << (m.captured(1).isEmpty() ? m.captured(2) : m.captured(1)).trimmed();
+    static const std::map<QString, std::pair<QString, QString>> boards = [] {
+        std::map<QString, std::pair<QString, QString>> table;
+        QFile file(u":/sysfs/apple-silicon-devices.csv"_s);
+        if (!file.open(QIODevice::ReadOnly))
+            return table;
+        static const QRegularExpression field(u"\"([^\"]*)\"|([^,]+)"_s);
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            QStringList fields;
+            for (auto it = field.globalMatch(QString::fromUtf8(line)); it.hasNext();) {
+                const auto m = it.next();
+                fields << (m.captured(1).isEmpty() ? m.captured(2) : m.captured(1)).trimmed();
+            }
+            if (fields.size() >= 5)
+                table.emplace(fields[3], std::pair(fields[1], fields[4]));
         }
-        if (fields.size() >= 5 && compatible.contains(fields[3]))
-            return std::pair(fields[1], fields[4]);
-    }
+        return table;
+    }();
+    for (const QString& name : compatible)
+        if (auto it = boards.find(name); it != boards.end())
+            return it->second;
     return std::nullopt;
+}
+
+QStringList deviceTreeCompatible(const QString& root)
+{
+    QStringList compatible;
+    if (const auto bytes = readSysfsFile(root + u"/proc/device-tree/compatible"_s))
+        for (const QByteArray& part : bytes->split('\0'))
+            if (!part.isEmpty())
+                compatible << QString::fromUtf8(part);
+    return compatible;
+}
+
+// Firmware fills DMI fields it has nothing for with placeholders.
+bool placeholder(const QString& value)
+{
+    static const QStringList known{u"None"_s, u"Not Applicable"_s, u"Not Specified"_s, u"To Be Filled By O.E.M."_s,
+                                   u"System Version"_s, u"Default string"_s, u"1.0"_s, u"0.1"_s};
+    return value.isEmpty() || known.contains(value, Qt::CaseInsensitive);
 }
 
 Identity identity(const QString& root)
 {
     Identity id;
-    QFile compatibleFile(root + u"/proc/device-tree/compatible"_s);
-    if (compatibleFile.open(QIODevice::ReadOnly)) {
-        QStringList compatible;
-        for (const QByteArray& part : compatibleFile.read(4096).split('\0'))
-            if (!part.isEmpty())
-                compatible << QString::fromUtf8(part);
+    const QStringList compatible = deviceTreeCompatible(root);
+    if (!compatible.isEmpty()) {
         id.appleSilicon = compatible.contains(u"apple,arm-platform"_s);
         id.marketingName = attribute(root + u"/proc/device-tree/model"_s).remove(QChar(0));
         if (id.marketingName.startsWith(u"Apple "))
@@ -114,13 +229,26 @@ Identity identity(const QString& root)
             id.model = board->first;
             id.chip = chipOf(board->second);
         }
+    } else {
+        // Intel Macs put the model identifier in product_name; other makers their model in product_version.
+        const QString dmi = root + u"/sys/class/dmi/id/"_s;
+        const QString name = attribute(dmi + u"product_name"_s);
+        const QString version = attribute(dmi + u"product_version"_s);
+        const bool apple = attribute(dmi + u"sys_vendor"_s).startsWith(u"Apple"_s);
+        id.model = apple || placeholder(version) ? name : version;
+        id.marketingName = attribute(dmi + u"product_family"_s);
+        if (placeholder(id.marketingName))
+            id.marketingName = apple ? QString() : id.model;
+    }
+    if (id.appleSilicon) {
+        id.arm64 = 1;
         return id;
     }
-    const QString dmi = root + u"/sys/class/dmi/id/"_s;
-    id.model = attribute(dmi + u"product_version"_s);
-    if (id.model.isEmpty())
-        id.model = attribute(dmi + u"product_name"_s);
-    id.marketingName = attribute(dmi + u"product_family"_s);
+    QString arch = attribute(root + u"/proc/sys/kernel/arch"_s);
+    if (arch.isEmpty() && root == u"/")
+        arch = QSysInfo::currentCpuArchitecture();
+    if (!arch.isEmpty())
+        id.arm64 = arch == u"aarch64" || arch == u"arm64" ? 1 : 0;
     return id;
 }
 
@@ -138,13 +266,38 @@ PropertyDictionary portProperties(const QString& portPath, std::int64_t number, 
     return props;
 }
 
+// xHCI host controllers, each once although it has a USB 2 and a USB 3 root hub, then
+// Thunderbolt/USB4 domains: the generic controllers, by their class.
+std::vector<std::pair<QString, QString>> genericControllers(const QString& root)
+{
+    static const QRegularExpression rootHub(u"^usb\\d+$"_s);
+    static const QRegularExpression domain(u"^domain\\d+$"_s);
+    std::vector<std::pair<QString, QString>> found;
+    QStringList hosts;
+    const QString usb = root + u"/sys/bus/usb/devices/"_s;
+    for (const QString& hub : entries(usb, rootHub)) {
+        const QString host = QFileInfo(QFileInfo(usb + hub).canonicalFilePath()).path();
+        if (attribute(usb + hub + u"/product"_s).contains(u"xHCI"_s) && !host.isEmpty() && !hosts.contains(host)) {
+            hosts << host;
+            found.emplace_back(u"AppleUSBXHCI"_s, QFileInfo(host).fileName());
+        }
+    }
+    for (const QString& name : entries(root + u"/sys/bus/thunderbolt/devices"_s, domain))
+        found.emplace_back(u"AppleThunderboltNHI"_s, name);
+    return found;
+}
+
 } // namespace
 
 bool hasTypecPorts(const QString& root)
 {
     static const QRegularExpression port(u"^port\\d+$"_s);
-    const QStringList entries = QDir(root + u"/sys/class/typec"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
-    return std::any_of(entries.begin(), entries.end(), [](const QString& e) { return port.match(e).hasMatch(); });
+    return !entries(root + u"/sys/class/typec"_s, port).isEmpty();
+}
+
+bool appleSiliconWithoutPortData(const QString& root)
+{
+    return deviceTreeCompatible(root).contains(u"apple,arm-platform"_s) && !hasTypecPorts(root);
 }
 
 MachineDescription readSysfsMachine(const QString& root)
@@ -154,8 +307,10 @@ MachineDescription readSysfsMachine(const QString& root)
     m.title = u"This computer (Linux)"_s;
     if (!id.model.isEmpty())
         m.kernelValues[u"hw.model"_s] = id.model;
-    if (id.appleSilicon)
-        m.kernelValues[u"hw.optional.arm64"_s] = std::int64_t(1);
+    // Without its Type-C driver Linux publishes no ports on an Apple-silicon Mac; a conclusive
+    // controller check would then call every port dead, so the machine is not claimed as one.
+    if (id.arm64 && !(id.appleSilicon && !hasTypecPorts(root)))
+        m.kernelValues[u"hw.optional.arm64"_s] = *id.arm64;
     QJsonObject record{{u"machine_name"_s, id.marketingName}};
     if (!id.chip.isEmpty())
         record.insert(u"chip_type"_s, id.chip);
@@ -165,7 +320,9 @@ MachineDescription readSysfsMachine(const QString& root)
                       {u"IOPortTransportStateCC"_s, u"IOService"_s},
                       {u"IOPortTransportComponentCCUSBPDSOP"_s, u"IOService"_s},
                       {u"IOPortFeaturePowerIn"_s, u"IOService"_s},
-                      {u"IOPortFeaturePowerSource"_s, u"IOService"_s}};
+                      {u"IOPortFeaturePowerSource"_s, u"IOService"_s},
+                      {u"AppleUSBXHCI"_s, u"IOService"_s},
+                      {u"AppleThunderboltNHI"_s, u"IOService"_s}};
 
     // IDs follow from the port's index, so that they stay the same from one reading to the next.
     auto add = [&](std::optional<std::uint64_t> parent, const QString& cls, const QString& name, const QString& location,
@@ -185,16 +342,15 @@ MachineDescription readSysfsMachine(const QString& root)
     m.rootId = add(std::nullopt, u"IORegistryEntry"_s, u"Root"_s, {}, {}, 1);
 
     const std::vector<Supply> power = supplies(root);
+    std::map<QString, Partner> partnerOfSupply;
     // Apple's port controllers sit on i2c at fixed addresses; the typec class numbers them in probe
     // order, so the physical numbering comes from the address.
     static const std::map<QString, int> applePorts{{u"0-0038"_s, 1}, {u"0-003f"_s, 2}, {u"0-003b"_s, 3}};
     static const QString appleMagSafe = u"0-003a"_s;
     static const QRegularExpression i2cDevice(u"/(\\d+-00[0-9a-f]{2})/"_s);
+    static const QRegularExpression portName(u"^port(\\d{1,6})$"_s);
     const QString typec = root + u"/sys/class/typec"_s;
-    static const QRegularExpression portName(u"^port(\\d+)$"_s);
-    QStringList ports = QDir(typec).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
-    ports.erase(std::remove_if(ports.begin(), ports.end(), [](const QString& p) { return !portName.match(p).hasMatch(); }),
-                ports.end());
+    QStringList ports = entries(typec, portName);
     std::sort(ports.begin(), ports.end(), [](const QString& a, const QString& b) {
         return portName.match(a).captured(1).toInt() < portName.match(b).captured(1).toInt();
     });
@@ -212,13 +368,9 @@ MachineDescription readSysfsMachine(const QString& root)
         const std::uint64_t entry = add(m.rootId, u"AppleHPMInterfaceType10"_s, magSafe ? u"Port-MagSafe 3"_s : u"Port-USB-C"_s,
                                         QString::number(physical), portProperties(path, physical, magSafe), base);
         const std::uint64_t cc = add(entry, u"IOPortTransportStateCC"_s, u"CC"_s, {}, {}, base + 1);
-        const QString partner = typec + u'/' + port + u"-partner"_s;
-        if (QFileInfo::exists(partner)) {
-            const QString revision = attribute(partner + u"/usb_power_delivery_revision"_s);
-            const bool pd = (!revision.isEmpty() && revision != u"0.0") || QFileInfo::exists(partner + u"/usb_power_delivery"_s);
-            if (pd)
-                add(cc, u"IOPortTransportComponentCCUSBPDSOP"_s, u"SOP"_s, {}, {{u"AddressDescription"_s, u"SOP"_s}}, base + 2);
-        }
+        const Partner other = partner(path + u"-partner"_s);
+        if (other.powerDelivery)
+            add(cc, u"IOPortTransportComponentCCUSBPDSOP"_s, u"SOP"_s, {}, {{u"AddressDescription"_s, u"SOP"_s}}, base + 2);
         const std::uint64_t powerIn = add(entry, u"IOPortFeaturePowerIn"_s, u"Power In"_s, {}, {}, base + 3);
         // UCSI names a port's supply by its 1-based connector number; Apple's sits on the same i2c device.
         const QString suffix = u":%1"_s.arg(index + 1, 3, 10, QChar(u'0'));
@@ -228,13 +380,18 @@ MachineDescription readSysfsMachine(const QString& root)
             return !i2c.isEmpty() && s.name.startsWith(u"tps6598x-source-psy-") && s.name.endsWith(i2c);
         };
         for (const Supply& s : power)
-            if (s.online && belongs(s))
+            if (s.online && belongs(s)) {
                 add(powerIn, u"IOPortFeaturePowerSource"_s, u"USB-PD"_s, {}, {{u"PowerSourceName"_s, s.name}}, base + 4);
+                partnerOfSupply[s.name] = other;
+            }
         if (magSafe)
             m.sockets.push_back({MachineSocket::Kind::magSafe, 0, {}, entry});
         else
             m.sockets.push_back({MachineSocket::Kind::usbC, int(physical), {}, entry});
     }
+    std::uint64_t genericId = 0x100000;
+    for (const auto& [cls, name] : genericControllers(root))
+        add(m.rootId, cls, cls == u"AppleUSBXHCI" ? u"XHCI"_s : u"NHI"_s, name, {}, genericId++);
 
     // Mains or a USB supply online means the machine runs from outside.
     const Supply* online = nullptr;
@@ -243,15 +400,20 @@ MachineDescription readSysfsMachine(const QString& root)
             online = &s;
     m.providingPowerType = online ? u"AC Power"_s : u"Battery Power"_s;
     if (online) {
-        PropertyDictionary details;
+        // The adapter is best described by the USB supply and the partner behind it: the mains
+        // supply of a notebook knows nothing of the charger.
         const Supply* usb = online->type == u"USB" ? online : nullptr;
         if (!usb)
             for (const Supply& s : power)
                 if (s.online && s.type == u"USB")
                     usb = &s;
-        if (usb && usb->voltageMax && usb->currentMax)
-            details.insert(u"Watts"_s, std::int64_t(std::llround(double(*usb->voltageMax) * double(*usb->currentMax) / 1e12)));
-        details.insert(u"Name"_s, usb ? usb->name : online->name);
+        const Partner none;
+        const auto known = usb ? partnerOfSupply.find(usb->name) : partnerOfSupply.end();
+        const Partner& charger = known == partnerOfSupply.end() ? none : known->second;
+        PropertyDictionary details;
+        if (auto watts = charger.offeredWatts ? charger.offeredWatts : usb ? supplyWatts(*usb) : std::nullopt)
+            details.insert(u"Watts"_s, *watts);
+        details.insert(u"Name"_s, !charger.name.isEmpty() ? charger.name : usb ? usb->name : online->name);
         m.adapterDetails = details;
     }
     m.publishesPowerSourceFeatures = true;

@@ -15,4 +15,8 @@ MachineDescription readSysfsMachine(const QString& root);
 // Whether the tree under root has Type-C ports at all.
 bool hasTypecPorts(const QString& root);
 
+// An Apple-silicon Mac whose kernel publishes no Type-C ports (its driver is missing or not yet
+// loaded): the port controllers cannot be judged from here.
+bool appleSiliconWithoutPortData(const QString& root);
+
 } // namespace kw::probe

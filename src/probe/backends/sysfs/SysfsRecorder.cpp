@@ -1,8 +1,11 @@
 #include "probe/backends/sysfs/SysfsRecorder.h"
 
+#include "probe/backends/sysfs/SysfsFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace kw::probe {
 
@@ -12,49 +15,83 @@ namespace {
 
 constexpr qint64 maxAttributeBytes = 64 * 1024;
 
-// Regular attribute files of one directory, and of its plain subdirectories one level down.
-void copyAttributes(const QString& from, const QString& to, int depth)
+void copyFile(const QString& from, const QString& to)
 {
-    QDir().mkpath(to);
-    const QFileInfoList entries =
-        QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden);
-    for (const QFileInfo& e : entries) {
-        if (e.isSymLink())
-            continue; // links inside a device point all over sysfs; the class links are made separately
-        if (e.isDir()) {
-            if (depth > 0)
-                copyAttributes(e.filePath(), to + u'/' + e.fileName(), depth - 1);
-            continue;
-        }
-        QFile in(e.filePath());
-        if (!in.open(QIODevice::ReadOnly))
-            continue; // write-only or protected attributes are not needed
-        const QByteArray bytes = in.read(maxAttributeBytes);
-        QFile out(to + u'/' + e.fileName());
-        if (out.open(QIODevice::WriteOnly))
-            out.write(bytes);
-    }
+    const std::optional<QByteArray> bytes = readSysfsFile(from, maxAttributeBytes);
+    if (!bytes)
+        return; // write-only, protected or vanished: not needed
+    QFile out(to);
+    if (out.open(QIODevice::WriteOnly))
+        out.write(*bytes);
 }
 
+// The path inside the recorded tree; empty for a link that leads out of it.
 QString relativeFromRoot(const QString& root, const QString& path)
 {
     const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
-    return canonicalRoot == u"/" ? path : path.mid(canonicalRoot.size());
+    if (canonicalRoot == u"/")
+        return path;
+    return path.startsWith(canonicalRoot + u'/') ? path.mid(canonicalRoot.size()) : QString();
 }
 
-void recordClass(const QString& root, const QString& out, const QString& classDir)
+struct Recording {
+    QString root;
+    QString out;
+};
+
+void copyDevice(const Recording& r, const QString& device, int depth, bool followPowerDelivery);
+
+// A device's attribute files and those of its subdirectories, depth levels down. Of the links in it
+// only usb_power_delivery is followed, to the partner's offered power objects wherever they sit;
+// the others point all over sysfs. Followed once only, so that a looping tree ends.
+void copyDirectory(const Recording& r, const QString& from, int depth, bool followPowerDelivery)
 {
-    const QString from = root + classDir;
-    QDir().mkpath(out + classDir);
+    const QString to = r.out + relativeFromRoot(r.root, from);
+    QDir().mkpath(to);
+    const QFileInfoList found =
+        QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden);
+    for (const QFileInfo& e : found) {
+        if (e.isSymLink()) {
+            const QString target = e.canonicalFilePath();
+            if (!followPowerDelivery || e.fileName() != u"usb_power_delivery" || relativeFromRoot(r.root, target).isEmpty())
+                continue;
+            copyDevice(r, target, 2, false);
+            const QString copied = r.out + relativeFromRoot(r.root, target);
+            QFile::link(QDir(to).relativeFilePath(copied), to + u'/' + e.fileName());
+        } else if (e.isDir()) {
+            if (depth > 0)
+                copyDirectory(r, e.filePath(), depth - 1, followPowerDelivery);
+        } else {
+            copyFile(e.filePath(), to + u'/' + e.fileName());
+        }
+    }
+}
+
+void copyDevice(const Recording& r, const QString& device, int depth, bool followPowerDelivery)
+{
+    copyDirectory(r, QFileInfo(device).canonicalFilePath(), depth, followPowerDelivery);
+}
+
+// The links of one class or bus folder whose names match, and the devices behind them.
+void recordLinks(const Recording& r, const QString& folder, const QRegularExpression& names, int depth)
+{
+    const QString& root = r.root;
+    const QString& out = r.out;
+    const QString from = root + folder;
+    if (!QFileInfo(from).isDir())
+        return;
+    QDir().mkpath(out + folder);
     for (const QFileInfo& link : QDir(from).entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot | QDir::System)) {
+        if (!names.match(link.fileName()).hasMatch())
+            continue;
         const QString target = link.canonicalFilePath();
-        if (target.isEmpty())
-            continue; // vanished while we looked: a cable pulled, say
         const QString relative = relativeFromRoot(root, target);
-        copyAttributes(target, out + relative, 1);
+        if (target.isEmpty() || relative.isEmpty())
+            continue; // vanished while we looked (a cable pulled, say), or leads out of the tree
+        copyDevice(r, target, depth, true);
         // Relative, as sysfs has them, so the copy resolves inside itself wherever it lies.
         if (link.isSymLink())
-            QFile::link(QDir(out + classDir).relativeFilePath(out + relative), out + classDir + u'/' + link.fileName());
+            QFile::link(QDir(out + folder).relativeFilePath(out + relative), out + folder + u'/' + link.fileName());
     }
 }
 
@@ -66,18 +103,28 @@ QString recordSysfs(const QString& root, const QString& out)
         return u"%1: exists and is not empty; name a new folder"_s.arg(out);
     if (!QDir().mkpath(out))
         return u"%1: cannot be created"_s.arg(out);
-    recordClass(root, out, u"/sys/class/typec"_s);
-    recordClass(root, out, u"/sys/class/power_supply"_s);
-    if (QFileInfo(root + u"/sys/class/dmi/id"_s).isDir())
-        copyAttributes(QFileInfo(root + u"/sys/class/dmi/id"_s).canonicalFilePath(), out + u"/sys/class/dmi/id"_s, 0);
-    for (const QString& node : {u"compatible"_s, u"model"_s}) {
-        QFile in(root + u"/proc/device-tree/"_s + node);
-        if (!in.open(QIODevice::ReadOnly))
+    static const QRegularExpression any(u"."_s);
+    const Recording r{root, out};
+    // Three levels reach a partner's offered power objects (pdN/source-capabilities/1:fixed_supply).
+    recordLinks(r, u"/sys/class/typec"_s, any, 3);
+    recordLinks(r, u"/sys/class/power_supply"_s, any, 1);
+    recordLinks(r, u"/sys/bus/usb/devices"_s, QRegularExpression(u"^usb\\d+$"_s), 0);
+    recordLinks(r, u"/sys/bus/thunderbolt/devices"_s, QRegularExpression(u"^domain\\d+$"_s), 0);
+    // Only the fields the backend reads: serial numbers and the UUID stay on the machine.
+    const QString dmi = u"/sys/class/dmi/id/"_s;
+    for (const QString& field : {u"sys_vendor"_s, u"product_name"_s, u"product_version"_s, u"product_family"_s,
+                                 u"chassis_type"_s}) {
+        if (!QFileInfo::exists(root + dmi + field))
             continue;
-        QDir().mkpath(out + u"/proc/device-tree"_s);
-        QFile copy(out + u"/proc/device-tree/"_s + node);
-        if (copy.open(QIODevice::WriteOnly))
-            copy.write(in.read(maxAttributeBytes));
+        QDir().mkpath(out + dmi);
+        copyFile(root + dmi + field, out + dmi + field);
+    }
+    for (const QString& file : {u"/proc/device-tree/compatible"_s, u"/proc/device-tree/model"_s,
+                                u"/proc/sys/kernel/arch"_s}) {
+        if (!QFileInfo::exists(root + file))
+            continue;
+        QDir().mkpath(QFileInfo(out + file).path());
+        copyFile(root + file, out + file);
     }
     return {};
 }
