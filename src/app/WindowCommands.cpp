@@ -82,6 +82,8 @@ int runWindowCommand(int argc, char** argv)
     }
     QGuiApplication app(argc, argv);
     setApplicationInfo();
+    // Desktops match the window to its desktop entry, and so to its icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KABELWACHT_APP_ID));
     chooseRenderer();
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Opens the diagnosis window."_s);
