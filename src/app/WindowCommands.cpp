@@ -80,6 +80,9 @@ int runWindowCommand(int argc, char** argv)
                       u"'kabelwacht screenshot' renders the window to a PNG file.\n"_s);
         return 1;
     }
+    // The program promises to write nothing; Mesa would otherwise keep its shader cache in the home folder.
+    if (!qEnvironmentVariableIsSet("MESA_SHADER_CACHE_DISABLE"))
+        qputenv("MESA_SHADER_CACHE_DISABLE", "true");
     QGuiApplication app(argc, argv);
     setApplicationInfo();
     // Desktops match the window to its desktop entry, and so to its icon, by this name.
@@ -125,6 +128,8 @@ int runWindowCommand(int argc, char** argv)
         const auto outcome = diagnosis::script::runScript(script, session.model(), backend.simulatedMac.get(), time);
         if (outcome.exitStatus != 0)
             print(stderr, u"kabelwacht: %1:%2\n"_s.arg(parser.value(scriptOption), outcome.message));
+        if (outcome.quit)
+            return 0;
     }
     return app.exec();
 }

@@ -215,6 +215,10 @@ TEST(CommandLine, RunReportsScriptProblemsByLine)
     EXPECT_EQ(failed.status, 1);
     EXPECT_TRUE(failed.output.contains(u"the phase did not become result within 300 s of program time; it is portPreparation"_s));
 
+    // quit ends the script where it stands: the expectation after it is never checked.
+    path = scriptWith("start\nwait phase portPreparation\nquit\nexpect phase result\n");
+    EXPECT_EQ(kabelwacht({u"run"_s, u"--script"_s, path}).status, 0);
+
     EXPECT_EQ(kabelwacht({u"run"_s}).status, 2);
     EXPECT_EQ(kabelwacht({u"run"_s, u"--script"_s, dir.path()}).status, 2);
 }

@@ -31,4 +31,5 @@ TEST(ScriptParser, RefusesBadLinesWithTheirNumber)
     EXPECT_EQ(parseScript(u"sleep -1\n"_s).error, u"1: the seconds must be a decimal number from 0 to 86400, not '-1'"_s);
     EXPECT_EQ(parseScript(u"sleep 1e9\n"_s).error, u"1: the seconds must be a decimal number from 0 to 86400, not '1e9'"_s);
     EXPECT_EQ(parseScript(u"start extra\n"_s).error, u"1: usage: start"_s);
+    EXPECT_EQ(parseScript(u"quit now\n"_s).error, u"1: usage: quit"_s);
 }

@@ -37,7 +37,10 @@ struct Expect {
     int number = 0; // for seconds and results
 };
 
-using Command = std::variant<ModelOperation, Plug, Unplug, Break, Wait, Sleep, Expect>;
+// Ends the script, and in the window the program, here.
+struct Quit {};
+
+using Command = std::variant<ModelOperation, Plug, Unplug, Break, Wait, Sleep, Expect, Quit>;
 
 struct Line {
     int number = 0;

@@ -55,6 +55,10 @@ Command parseCommand(const QStringList& words)
         expectWords(words, 1, 1, verb);
         return ModelOperation{verb};
     }
+    if (verb == u"quit") {
+        expectWords(words, 1, 1, verb);
+        return Quit{};
+    }
     if (verb == u"plug") {
         expectWords(words, 2, 3, u"plug N [WATTS] or plug magsafe [WATTS]"_s);
         Plug plug;

@@ -135,6 +135,8 @@ Outcome runScript(const std::vector<Line>& lines, DiagnosticViewModel& model, pr
                   ProgramTime& time)
 {
     for (const Line& line : lines) {
+        if (std::holds_alternative<Quit>(line.command))
+            return {0, {}, true};
         try {
             runLine(line.command, model, machine, time);
             time.settle();

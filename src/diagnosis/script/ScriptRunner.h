@@ -54,6 +54,7 @@ inline constexpr std::chrono::seconds waitLimit{300};
 struct Outcome {
     int exitStatus = 0; // 0 ran through, 1 an expectation failed, 2 a command could not be carried out
     QString message;    // why it stopped, for standard error
+    bool quit = false;  // the script ended with quit
 };
 
 // Runs the script against the model and, for the hardware commands, the simulated Mac (may be null:
