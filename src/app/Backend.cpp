@@ -34,7 +34,7 @@ BackendChoice chooseBackend(const QString& machine, const QString& fsRoot)
         if (!QFileInfo(fsRoot + u"/sys"_s).isDir())
             return {std::nullopt, nullptr, u"%1: not a recorded tree (it has no sys folder)"_s.arg(fsRoot)};
         BackendChoice choice{probe::SysfsPlatform::create(fsRoot, profilerHelperPath())->platform(), nullptr, {}};
-        choice.portDataUnavailable = probe::appleSiliconWithoutPortData(fsRoot);
+        choice.portDataUnavailable = probe::portDataUnavailable(fsRoot);
         return choice;
     }
     if (machine.isEmpty() && probe::hasTypecPorts(u"/"_s))

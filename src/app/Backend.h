@@ -18,7 +18,7 @@ struct BackendChoice {
     std::shared_ptr<probe::SimulatedMac> simulatedMac; // when the platform is a simulated Mac
     QString error;                                     // when platform is absent
     bool simulationFallback = false; // this computer publishes no ports, so a simulated Mac stands in
-    bool portDataUnavailable = false; // a recorded Apple-silicon Mac whose kernel published no ports
+    bool portDataUnavailable = false; // a recorded arm64 machine (Apple silicon) whose kernel published no ports
 
     // What the window says about the backend in its top bar; empty when there is nothing to say.
     QString windowNotice() const;

@@ -76,7 +76,7 @@ int runProbe(const QCommandLineParser& parser)
             print(stdout, u"This computer publishes no USB-C ports (/sys/class/typec has none), so a simulated Mac "
                           u"stands in; --machine picks another.\n\n"_s);
         if (backend->portDataUnavailable)
-            print(stdout, u"This Apple-silicon Mac publishes no USB-C ports to Linux (its Type-C driver is missing), so "
+            print(stdout, u"This machine publishes no USB-C ports to Linux (its Type-C driver is missing), so "
                           u"the controller check cannot decide; the charging test still works.\n\n"_s);
         print(stdout, probe::toText(reading));
     }

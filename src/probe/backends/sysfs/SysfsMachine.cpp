@@ -27,10 +27,10 @@ QString attribute(const QString& path)
     return bytes ? QString::fromUtf8(*bytes).trimmed() : QString();
 }
 
-std::optional<std::int64_t> number(const QString& path)
+std::optional<std::int64_t> number(const QString& path, int base = 10)
 {
     bool ok = false;
-    const qlonglong value = attribute(path).toLongLong(&ok, 0);
+    const qlonglong value = attribute(path).toLongLong(&ok, base);
     return ok ? std::optional<std::int64_t>(value) : std::nullopt;
 }
 
@@ -86,7 +86,6 @@ std::optional<std::int64_t> supplyWatts(const Supply& s)
 
 // What the partner at the other end of a port offers and says of itself.
 struct Partner {
-    bool present = false;
     bool powerDelivery = false;
     std::optional<std::int64_t> offeredWatts; // the best of its source capabilities
     QString name;                             // from its discover-identity answer
@@ -127,11 +126,11 @@ QString partnerName(const QString& identity)
         {0x05ac, u"Apple"_s},  {0x17ef, u"Lenovo"_s}, {0x04e8, u"Samsung"_s}, {0x18d1, u"Google"_s},
         {0x413c, u"Dell"_s},   {0x03f0, u"HP"_s},     {0x291a, u"Anker"_s},   {0x0b05, u"ASUS"_s},
         {0x045e, u"Microsoft"_s}, {0x050d, u"Belkin"_s}};
-    const std::optional<std::int64_t> header = number(identity + u"/id_header"_s);
+    const std::optional<std::int64_t> header = number(identity + u"/id_header"_s, 16);
     if (!header || (*header & 0xffff) == 0)
         return {};
     const unsigned vendor = unsigned(*header & 0xffff);
-    const unsigned product = unsigned((number(identity + u"/product"_s).value_or(0) >> 16) & 0xffff);
+    const unsigned product = unsigned((number(identity + u"/product"_s, 16).value_or(0) >> 16) & 0xffff);
     const auto known = vendors.find(vendor);
     const QString ids = u"%1:%2"_s.arg(vendor, 4, 16, QChar(u'0')).arg(product, 4, 16, QChar(u'0'));
     return known == vendors.end() ? u"USB-PD adapter "_s + ids : known->second + u" USB-PD adapter "_s + ids;
@@ -140,8 +139,7 @@ QString partnerName(const QString& identity)
 Partner partner(const QString& path)
 {
     Partner p;
-    p.present = QFileInfo(path).isDir();
-    if (!p.present)
+    if (!QFileInfo(path).isDir())
         return p;
     const QString revision = attribute(path + u"/usb_power_delivery_revision"_s);
     const QString pd = path + u"/usb_power_delivery"_s;
@@ -295,9 +293,9 @@ bool hasTypecPorts(const QString& root)
     return !entries(root + u"/sys/class/typec"_s, port).isEmpty();
 }
 
-bool appleSiliconWithoutPortData(const QString& root)
+bool portDataUnavailable(const QString& root)
 {
-    return deviceTreeCompatible(root).contains(u"apple,arm-platform"_s) && !hasTypecPorts(root);
+    return identity(root).arm64 == 1 && !hasTypecPorts(root);
 }
 
 MachineDescription readSysfsMachine(const QString& root)
@@ -307,9 +305,9 @@ MachineDescription readSysfsMachine(const QString& root)
     m.title = u"This computer (Linux)"_s;
     if (!id.model.isEmpty())
         m.kernelValues[u"hw.model"_s] = id.model;
-    // Without its Type-C driver Linux publishes no ports on an Apple-silicon Mac; a conclusive
-    // controller check would then call every port dead, so the machine is not claimed as one.
-    if (id.arm64 && !(id.appleSilicon && !hasTypecPorts(root)))
+    // Without its Type-C driver Linux publishes no ports; on a machine taken for Apple silicon a
+    // conclusive controller check would then call every port dead, so it is not claimed as one.
+    if (id.arm64 && !(*id.arm64 == 1 && !hasTypecPorts(root)))
         m.kernelValues[u"hw.optional.arm64"_s] = *id.arm64;
     QJsonObject record{{u"machine_name"_s, id.marketingName}};
     if (!id.chip.isEmpty())

@@ -15,8 +15,9 @@ MachineDescription readSysfsMachine(const QString& root);
 // Whether the tree under root has Type-C ports at all.
 bool hasTypecPorts(const QString& root);
 
-// An Apple-silicon Mac whose kernel publishes no Type-C ports (its driver is missing or not yet
-// loaded): the port controllers cannot be judged from here.
-bool appleSiliconWithoutPortData(const QString& root);
+// A machine whose port controllers would be judged (Apple silicon, or another arm64 machine) but
+// whose kernel publishes no Type-C ports (the driver is missing or not loaded): they cannot be
+// judged from here.
+bool portDataUnavailable(const QString& root);
 
 } // namespace kw::probe
