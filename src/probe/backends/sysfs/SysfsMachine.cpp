@@ -149,14 +149,6 @@ Partner partner(const QString& path)
     return p;
 }
 
-struct Identity {
-    QString model;
-    QString marketingName;
-    QString chip;
-    bool appleSilicon = false;
-    std::optional<std::int64_t> arm64;
-};
-
 // The Apple chip of a SoC code of the device list.
 QString chipOf(const QString& soc)
 {
@@ -214,9 +206,9 @@ bool placeholder(const QString& value)
     return value.isEmpty() || known.contains(value, Qt::CaseInsensitive);
 }
 
-Identity identity(const QString& root)
+SysfsFixedFacts identity(const QString& root)
 {
-    Identity id;
+    SysfsFixedFacts id;
     const QStringList compatible = deviceTreeCompatible(root);
     if (!compatible.isEmpty()) {
         id.appleSilicon = compatible.contains(u"apple,arm-platform"_s);
@@ -298,10 +290,21 @@ bool portDataUnavailable(const QString& root)
     return identity(root).arm64 == 1 && !hasTypecPorts(root);
 }
 
+SysfsFixedFacts readSysfsFixedFacts(const QString& root)
+{
+    SysfsFixedFacts facts = identity(root);
+    facts.genericControllers = genericControllers(root);
+    return facts;
+}
+
 MachineDescription readSysfsMachine(const QString& root)
 {
+    return readSysfsMachine(root, readSysfsFixedFacts(root));
+}
+
+MachineDescription readSysfsMachine(const QString& root, const SysfsFixedFacts& id)
+{
     MachineDescription m;
-    const Identity id = identity(root);
     m.title = u"This computer (Linux)"_s;
     if (!id.model.isEmpty())
         m.kernelValues[u"hw.model"_s] = id.model;
@@ -388,7 +391,7 @@ MachineDescription readSysfsMachine(const QString& root)
             m.sockets.push_back({MachineSocket::Kind::usbC, int(physical), {}, entry});
     }
     std::uint64_t genericId = 0x100000;
-    for (const auto& [cls, name] : genericControllers(root))
+    for (const auto& [cls, name] : id.genericControllers)
         add(m.rootId, cls, cls == u"AppleUSBXHCI" ? u"XHCI"_s : u"NHI"_s, name, {}, genericId++);
 
     // Mains or a USB supply online means the machine runs from outside.

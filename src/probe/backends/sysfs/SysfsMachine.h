@@ -4,13 +4,32 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
+
 namespace kw::probe {
+
+// What stays the same while the program runs: the machine's identity (device tree or DMI, and the
+// architecture) and its generic controllers (xHCI hosts, Thunderbolt/USB4 domains, by class and name).
+struct SysfsFixedFacts {
+    QString model;
+    QString marketingName;
+    QString chip;
+    bool appleSilicon = false;
+    std::optional<std::int64_t> arm64;
+    std::vector<std::pair<QString, QString>> genericControllers;
+};
+SysfsFixedFacts readSysfsFixedFacts(const QString& root);
 
 // Reads what Linux publishes about the machine's USB-C ports, their partners and the power supplies
 // (sysfs, the device tree, DMI) and describes it in the registry's terms: one port-controller entry
 // per Type-C port, a PD partner under its "CC" child, a power source under its "Power In" child while
 // the port supplies the machine. root is "/" on a live system, or a recorded tree.
 MachineDescription readSysfsMachine(const QString& root);
+// The same with the fixed facts read before, as a poll does: it reads only what can change.
+MachineDescription readSysfsMachine(const QString& root, const SysfsFixedFacts& fixed);
 
 // Whether the tree under root has Type-C ports at all.
 bool hasTypecPorts(const QString& root);

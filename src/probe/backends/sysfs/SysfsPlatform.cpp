@@ -13,7 +13,7 @@ std::shared_ptr<SysfsPlatform> SysfsPlatform::create(QString root, QString profi
 }
 
 SysfsPlatform::SysfsPlatform(QString root, QString profilerHelperPath)
-    : m_root(std::move(root)), m_profilerHelperPath(std::move(profilerHelperPath))
+    : m_root(std::move(root)), m_profilerHelperPath(std::move(profilerHelperPath)), m_fixed(readSysfsFixedFacts(m_root))
 {
 }
 
@@ -30,7 +30,7 @@ std::shared_ptr<SimulatedMac> SysfsPlatform::current() const
     std::lock_guard lock(m_mutex);
     const auto now = std::chrono::steady_clock::now();
     if (!m_reading || now - m_readAt > std::chrono::milliseconds(100)) {
-        m_reading = SimulatedMac::create(readSysfsMachine(m_root), m_profilerHelperPath);
+        m_reading = SimulatedMac::create(readSysfsMachine(m_root, m_fixed), m_profilerHelperPath);
         m_readAt = now;
     }
     return m_reading;

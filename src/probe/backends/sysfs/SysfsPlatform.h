@@ -1,6 +1,7 @@
 #pragma once
 
 #include "probe/Platform.h"
+#include "probe/backends/sysfs/SysfsMachine.h"
 
 #include <QString>
 
@@ -44,6 +45,7 @@ private:
 
     const QString m_root;
     const QString m_profilerHelperPath;
+    const SysfsFixedFacts m_fixed;
     mutable std::mutex m_mutex;
     mutable std::shared_ptr<SimulatedMac> m_reading;
     mutable std::chrono::steady_clock::time_point m_readAt;
