@@ -277,17 +277,39 @@ std::vector<std::pair<QString, QString>> genericControllers(const QString& root)
     return found;
 }
 
+const QRegularExpression& portName()
+{
+    static const QRegularExpression name(u"^port(\\d{1,6})$"_s);
+    return name;
+}
+
+// The Type-C ports (portN) in the kernel's numbering.
+QStringList typecPorts(const QString& root)
+{
+    QStringList ports = entries(root + u"/sys/class/typec"_s, portName());
+    std::sort(ports.begin(), ports.end(), [](const QString& a, const QString& b) {
+        return portName().match(a).captured(1).toInt() < portName().match(b).captured(1).toInt();
+    });
+    return ports;
+}
+
+// Without its Type-C driver Linux publishes no ports; on a machine taken for Apple silicon a
+// conclusive controller check would then call every port dead.
+bool portDataUnavailable(const SysfsFixedFacts& facts, bool hasPorts)
+{
+    return facts.arm64 == 1 && !hasPorts;
+}
+
 } // namespace
 
 bool hasTypecPorts(const QString& root)
 {
-    static const QRegularExpression port(u"^port\\d+$"_s);
-    return !entries(root + u"/sys/class/typec"_s, port).isEmpty();
+    return !typecPorts(root).isEmpty();
 }
 
 bool portDataUnavailable(const QString& root)
 {
-    return identity(root).arm64 == 1 && !hasTypecPorts(root);
+    return portDataUnavailable(identity(root), hasTypecPorts(root));
 }
 
 SysfsFixedFacts readSysfsFixedFacts(const QString& root)
@@ -306,11 +328,11 @@ MachineDescription readSysfsMachine(const QString& root, const SysfsFixedFacts& 
 {
     MachineDescription m;
     m.title = u"This computer (Linux)"_s;
+    const QStringList ports = typecPorts(root);
     if (!id.model.isEmpty())
         m.kernelValues[u"hw.model"_s] = id.model;
-    // Without its Type-C driver Linux publishes no ports; on a machine taken for Apple silicon a
-    // conclusive controller check would then call every port dead, so it is not claimed as one.
-    if (id.arm64 && !(*id.arm64 == 1 && !hasTypecPorts(root)))
+    // A machine whose ports cannot be judged is not claimed as Apple silicon.
+    if (id.arm64 && !portDataUnavailable(id, !ports.isEmpty()))
         m.kernelValues[u"hw.optional.arm64"_s] = *id.arm64;
     QJsonObject record{{u"machine_name"_s, id.marketingName}};
     if (!id.chip.isEmpty())
@@ -349,14 +371,9 @@ MachineDescription readSysfsMachine(const QString& root, const SysfsFixedFacts& 
     static const std::map<QString, int> applePorts{{u"0-0038"_s, 1}, {u"0-003f"_s, 2}, {u"0-003b"_s, 3}};
     static const QString appleMagSafe = u"0-003a"_s;
     static const QRegularExpression i2cDevice(u"/(\\d+-00[0-9a-f]{2})/"_s);
-    static const QRegularExpression portName(u"^port(\\d{1,6})$"_s);
     const QString typec = root + u"/sys/class/typec"_s;
-    QStringList ports = entries(typec, portName);
-    std::sort(ports.begin(), ports.end(), [](const QString& a, const QString& b) {
-        return portName.match(a).captured(1).toInt() < portName.match(b).captured(1).toInt();
-    });
     for (const QString& port : ports) {
-        const int index = portName.match(port).captured(1).toInt();
+        const int index = portName().match(port).captured(1).toInt();
         const QString path = typec + u'/' + port;
         const QString i2c = i2cDevice.match(QFileInfo(path).canonicalFilePath() + u'/').captured(1);
         const bool magSafe = i2c == appleMagSafe;

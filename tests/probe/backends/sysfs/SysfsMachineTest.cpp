@@ -38,6 +38,13 @@ public:
         ASSERT_EQ(::mkfifo(QFile::encodeName(full(path)).constData(), 0644), 0);
     }
     void dir(const QString& path) const { QDir().mkpath(full(path)); }
+    // A UCSI port (portN) and its partner, linked from the typec class as sysfs links them.
+    void ucsiPort(int n) const
+    {
+        const QString port = u"port%1"_s.arg(n);
+        link(u"sys/class/typec/"_s + port, u"../../devices/platform/USBC000:00/typec/"_s + port);
+        link(u"sys/class/typec/%1-partner"_s.arg(port), u"../../devices/platform/USBC000:00/typec/%1/%1-partner"_s.arg(port));
+    }
     QString full(const QString& path) const { return m_dir.path() + u'/' + path; }
 
 private:
@@ -93,14 +100,12 @@ TEST(SysfsMachine, BrokenAndOddTreesGiveFallbacksNotCrashes)
     // port0: its partner's class link dangles (the cable was pulled between listing and reading),
     // one attribute is a folder, one a pipe, one empty.
     t.dir(dev + u"port0"_s);
-    t.link(u"sys/class/typec/port0"_s, u"../../devices/platform/USBC000:00/typec/port0"_s);
-    t.link(u"sys/class/typec/port0-partner"_s, u"../../devices/platform/USBC000:00/typec/port0/port0-partner"_s);
+    t.ucsiPort(0);
     t.dir(dev + u"port0/power_role"_s);
     t.fifo(dev + u"port0/data_role"_s);
     t.write(dev + u"port0/power_operation_mode"_s, "");
     // port1: a PD partner whose offers are nonsense and whose power-delivery link loops.
-    t.link(u"sys/class/typec/port1"_s, u"../../devices/platform/USBC000:00/typec/port1"_s);
-    t.link(u"sys/class/typec/port1-partner"_s, u"../../devices/platform/USBC000:00/typec/port1/port1-partner"_s);
+    t.ucsiPort(1);
     const QString partner = dev + u"port1/port1-partner/"_s;
     t.write(partner + u"usb_power_delivery_revision"_s, "3.0\n");
     t.write(partner + u"pd1/source-capabilities/1:fixed_supply/voltage"_s, "abc");
@@ -147,8 +152,7 @@ TEST(SysfsMachine, TheChargerIsDescribedByItsBestOfferAndItsIdentity)
 {
     Tree t;
     const QString dev = u"sys/devices/platform/USBC000:00/"_s;
-    t.link(u"sys/class/typec/port0"_s, u"../../devices/platform/USBC000:00/typec/port0"_s);
-    t.link(u"sys/class/typec/port0-partner"_s, u"../../devices/platform/USBC000:00/typec/port0/port0-partner"_s);
+    t.ucsiPort(0);
     const QString caps = dev + u"typec/port0/port0-partner/pd3/source-capabilities/"_s;
     t.write(caps + u"1:fixed_supply/voltage"_s, "5000mV\n");
     t.write(caps + u"1:fixed_supply/maximum_current"_s, "3000mA\n");
