@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Shapes
 import Kabelwacht
 
 // The application's mark: a USB-C socket with a check mark on a green tile.
@@ -38,18 +37,11 @@ Item {
         color: Theme.brandMint
     }
     // The check mark below it.
-    Shape {
+    Polyline {
         anchors.fill: parent
-        ShapePath {
-            strokeColor: Theme.brandMint
-            strokeWidth: Math.max(1.5, root.size * 0.06)
-            fillColor: "transparent"
-            capStyle: ShapePath.RoundCap
-            joinStyle: ShapePath.RoundJoin
-            startX: root.size * 0.38; startY: root.size * 0.74
-            PathLine { x: root.size * 0.47; y: root.size * 0.82 }
-            PathLine { x: root.size * 0.64; y: root.size * 0.67 }
-        }
+        color: Theme.brandMint
+        lineWidth: Math.max(1.5, root.size * 0.06)
+        points: [Qt.point(0.38, 0.74), Qt.point(0.47, 0.82), Qt.point(0.64, 0.67)]
     }
     Rectangle {
         anchors.fill: parent

@@ -15,7 +15,7 @@ Item {
         color: root.tint
         from: 0
         to: 0.72
-        RotationAnimation on rotation {
+        NumberAnimation on angle {
             running: root.visible && Theme.animationsEnabled
             from: 0; to: 360
             duration: 800

@@ -18,18 +18,21 @@ Item {
         Item {
             objectName: "emblem"
             Layout.alignment: Qt.AlignHCenter
-            implicitWidth: 190
-            implicitHeight: 190
+            // Strokes lie on their outlines, half outside: the layout box is the ring's outline.
+            implicitWidth: 174
+            implicitHeight: 174
             Rectangle {
                 objectName: "ring"
                 anchors.centerIn: parent
-                width: 174; height: 174
-                radius: 87
+                // Breathing by size rather than by a scale transform keeps the edge smooth on the
+                // software renderer.
+                property real breath: root.pulse ? 1.08 : 0.92
+                width: (174 + 16) * breath; height: width
+                radius: width / 2
                 color: "transparent"
                 border.color: Theme.withAlpha(Theme.brandGreen, 0.14)
-                border.width: 16
-                scale: root.pulse ? 1.08 : 0.92
-                Behavior on scale {
+                border.width: 16 * breath
+                Behavior on breath {
                     enabled: Theme.animationsEnabled
                     NumberAnimation { duration: 1000; easing.type: Easing.InOutQuad }
                 }
@@ -42,7 +45,7 @@ Item {
                 color: Theme.brandGreen
                 from: 0.05
                 to: 0.78
-                rotation: root.arcRotation
+                angle: root.arcRotation
             }
             Icon {
                 anchors.centerIn: parent

@@ -105,18 +105,20 @@ Item {
                 width: parent.width
                 spacing: 20
 
+                // The box is the halo's; its breathing and the magnified glyph do not move the layout.
                 Item {
                     Layout.alignment: Qt.AlignHCenter
-                    implicitWidth: 200
-                    implicitHeight: 190
+                    implicitWidth: 180
+                    implicitHeight: 180
                     Rectangle {
                         objectName: "halo"
                         anchors.centerIn: parent
-                        width: 180; height: 180
-                        radius: 90
+                        // Breathes by size, not by a scale transform: smooth on the software renderer.
+                        property real breath: root.glow ? 1.06 : 0.94
+                        width: 180 * breath; height: width
+                        radius: width / 2
                         color: Theme.withAlpha(root.tint, 0.11)
-                        scale: root.glow ? 1.06 : 0.94
-                        Behavior on scale {
+                        Behavior on breath {
                             enabled: Theme.animationsEnabled
                             NumberAnimation { duration: 900; easing.type: Easing.InOutQuad }
                         }

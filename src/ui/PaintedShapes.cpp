@@ -1,0 +1,126 @@
+#include "ui/PaintedShapes.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <algorithm>
+
+namespace kw::ui {
+
+PaintedShape::PaintedShape(QQuickItem* parent) : QQuickPaintedItem(parent)
+{
+    setAntialiasing(true);
+    // The picture is redrawn when the item is resized, never per frame.
+    connect(this, &QQuickItem::widthChanged, this, [this] { update(); });
+    connect(this, &QQuickItem::heightChanged, this, [this] { update(); });
+}
+
+void DiagonalGradient::paint(QPainter* painter)
+{
+    const QRectF area(0, 0, width(), height());
+    QLinearGradient gradient(area.topLeft(), area.bottomRight());
+    gradient.setColorAt(0, m_start);
+    gradient.setColorAt(1, m_end);
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(gradient);
+    const qreal r = std::min({m_radius, width() / 2, height() / 2});
+    if (r > 0)
+        painter->drawRoundedRect(area, r, r);
+    else
+        painter->drawRect(area);
+}
+
+Glow::Glow(QQuickItem* parent) : PaintedShape(parent)
+{
+    resize();
+}
+
+void Glow::setDiameter(qreal d)
+{
+    set(m_diameter, d);
+    resize();
+}
+
+void Glow::setBlur(qreal b)
+{
+    set(m_blur, b);
+    resize();
+}
+
+void Glow::resize()
+{
+    setImplicitSize(m_diameter + 2 * m_blur, m_diameter + 2 * m_blur);
+}
+
+void Glow::paint(QPainter* painter)
+{
+    const qreal outer = std::min(width(), height()) / 2;
+    if (outer <= 0)
+        return;
+    const QPointF centre(width() / 2, height() / 2);
+    QRadialGradient gradient(centre, outer);
+    QColor clear = m_color;
+    clear.setAlphaF(0);
+    gradient.setColorAt(0, m_color);
+    gradient.setColorAt(std::max<qreal>(0, (m_diameter / 2 - m_blur) / outer), m_color);
+    gradient.setColorAt(1, clear);
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(gradient);
+    painter->drawEllipse(centre, outer, outer);
+}
+
+ArcShape::ArcShape(QQuickItem* parent) : PaintedShape(parent)
+{
+    resize();
+}
+
+void ArcShape::setDiameter(qreal d)
+{
+    set(m_diameter, d);
+    resize();
+}
+
+void ArcShape::setLineWidth(qreal w)
+{
+    set(m_lineWidth, w);
+    resize();
+}
+
+// The item holds the whole stroke, so it is the diameter plus half a line on each side.
+void ArcShape::resize()
+{
+    setImplicitSize(m_diameter + m_lineWidth, m_diameter + m_lineWidth);
+}
+
+void ArcShape::paint(QPainter* painter)
+{
+    const qreal inset = m_lineWidth / 2;
+    const QRectF circle(inset, inset, width() - m_lineWidth, height() - m_lineWidth);
+    QPen pen(m_color, m_lineWidth, Qt::SolidLine, Qt::RoundCap);
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(pen);
+    painter->setBrush(Qt::NoBrush);
+    // The painter counts angles anticlockwise in sixteenths of a degree; the arc runs clockwise.
+    const int start = int(-(m_from * 360 + m_angle) * 16);
+    const int span = int(-(m_to - m_from) * 360 * 16);
+    painter->drawArc(circle, start, span);
+}
+
+void Polyline::paint(QPainter* painter)
+{
+    if (m_points.size() < 2)
+        return;
+    QPainterPath path;
+    path.moveTo(m_points.front().x() * width(), m_points.front().y() * height());
+    for (qsizetype i = 1; i < m_points.size(); ++i)
+        path.lineTo(m_points[i].x() * width(), m_points[i].y() * height());
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(QPen(m_color, m_lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawPath(path);
+}
+
+} // namespace kw::ui

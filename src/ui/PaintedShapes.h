@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QColor>
+#include <QQuickPaintedItem>
+#include <QtQml/qqmlregistration.h>
+
+namespace kw::ui {
+
+// Vector shapes drawn with a painter into the item's own image. Qt Quick's vector shapes are
+// render nodes, which the software renderer paints outside their clip and then never repairs: a
+// shape that slides out of the content column leaves copies of itself on the sidebar. A painted
+// item is an ordinary image to every renderer: clipped, redrawn only when its size or look
+// changes, and cheap to move, fade or rotate.
+class PaintedShape : public QQuickPaintedItem {
+    Q_OBJECT
+public:
+    explicit PaintedShape(QQuickItem* parent = nullptr);
+
+signals:
+    void shapeChanged();
+
+protected:
+    template <typename T> void set(T& field, const T& value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        emit shapeChanged();
+        update();
+    }
+};
+
+// A rounded rectangle filled with a gradient from its top-leading to its bottom-trailing corner.
+class DiagonalGradient : public PaintedShape {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QColor startColor MEMBER m_start WRITE setStartColor NOTIFY shapeChanged)
+    Q_PROPERTY(QColor endColor MEMBER m_end WRITE setEndColor NOTIFY shapeChanged)
+    Q_PROPERTY(qreal radius MEMBER m_radius WRITE setRadius NOTIFY shapeChanged)
+public:
+    using PaintedShape::PaintedShape;
+    void setStartColor(const QColor& c) { set(m_start, c); }
+    void setEndColor(const QColor& c) { set(m_end, c); }
+    void setRadius(qreal r) { set(m_radius, r); }
+    void paint(QPainter* painter) override;
+
+private:
+    QColor m_start;
+    QColor m_end;
+    qreal m_radius = 0;
+};
+
+// A softly blurred disc: solid to within blur of its edge, fading out to blur beyond it. Its size
+// is the disc's diameter plus the blur on each side.
+class Glow : public PaintedShape {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QColor color MEMBER m_color WRITE setColor NOTIFY shapeChanged)
+    Q_PROPERTY(qreal diameter MEMBER m_diameter WRITE setDiameter NOTIFY shapeChanged)
+    Q_PROPERTY(qreal blur MEMBER m_blur WRITE setBlur NOTIFY shapeChanged)
+public:
+    explicit Glow(QQuickItem* parent = nullptr);
+    void setColor(const QColor& c) { set(m_color, c); }
+    void setDiameter(qreal d);
+    void setBlur(qreal b);
+    void paint(QPainter* painter) override;
+
+private:
+    void resize();
+    QColor m_color;
+    qreal m_diameter = 100;
+    qreal m_blur = 8;
+};
+
+// The part of a circle's outline from one fraction of its length to another, clockwise from three
+// o'clock and turned clockwise by angle degrees, stroked with round caps. The stroke is centred on
+// the circle of the given diameter, as an outline stroked on a shape's edge is, so the item is a
+// line width larger. Turning goes through angle rather than the item's rotation: the software
+// renderer rotates pictures without smoothing, which frays the stroke.
+class ArcShape : public PaintedShape {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(qreal diameter MEMBER m_diameter WRITE setDiameter NOTIFY shapeChanged)
+    Q_PROPERTY(qreal lineWidth MEMBER m_lineWidth WRITE setLineWidth NOTIFY shapeChanged)
+    Q_PROPERTY(QColor color MEMBER m_color WRITE setColor NOTIFY shapeChanged)
+    Q_PROPERTY(qreal from MEMBER m_from WRITE setFrom NOTIFY shapeChanged)
+    Q_PROPERTY(qreal to MEMBER m_to WRITE setTo NOTIFY shapeChanged)
+    Q_PROPERTY(qreal angle MEMBER m_angle WRITE setAngle NOTIFY shapeChanged)
+public:
+    explicit ArcShape(QQuickItem* parent = nullptr);
+    void setDiameter(qreal d);
+    void setLineWidth(qreal w);
+    void setColor(const QColor& c) { set(m_color, c); }
+    void setFrom(qreal f) { set(m_from, f); }
+    void setTo(qreal t) { set(m_to, t); }
+    void setAngle(qreal a) { set(m_angle, a); }
+    void paint(QPainter* painter) override;
+
+private:
+    void resize();
+    qreal m_diameter = 150;
+    qreal m_lineWidth = 8;
+    QColor m_color;
+    qreal m_from = 0;
+    qreal m_to = 1;
+    qreal m_angle = 0;
+};
+
+// An open line through points given as fractions of the item's size, stroked with round caps and
+// joins (the check mark of the application's mark).
+class Polyline : public PaintedShape {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QList<QPointF> points MEMBER m_points WRITE setPoints NOTIFY shapeChanged)
+    Q_PROPERTY(qreal lineWidth MEMBER m_lineWidth WRITE setLineWidth NOTIFY shapeChanged)
+    Q_PROPERTY(QColor color MEMBER m_color WRITE setColor NOTIFY shapeChanged)
+public:
+    using PaintedShape::PaintedShape;
+    void setPoints(const QList<QPointF>& p) { set(m_points, p); }
+    void setLineWidth(qreal w) { set(m_lineWidth, w); }
+    void setColor(const QColor& c) { set(m_color, c); }
+    void paint(QPainter* painter) override;
+
+private:
+    QList<QPointF> m_points;
+    qreal m_lineWidth = 1;
+    QColor m_color;
+};
+
+} // namespace kw::ui

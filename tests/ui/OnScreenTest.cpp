@@ -1,0 +1,192 @@
+// What a user sees on a real display: the window on an X server, software renderer, animations on.
+// After every screen change the pixels on the server must match a full render of the same scene;
+// anything else is paint that the renderer left behind and never repaired.
+#include "diagnosis/SystemServices.h"
+#include "diagnosis/VirtualScheduler.h"
+#include "probe/backends/simulated/MachineCatalogue.h"
+#include "probe/backends/simulated/SimulatedMac.h"
+#include "ui/WindowSession.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickItemGrabResult>
+#include <QQuickWindow>
+#include <QScreen>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <gtest/gtest.h>
+
+Q_IMPORT_QML_PLUGIN(KabelwachtPlugin)
+
+using namespace kw;
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+using model::DiagnosticPhase;
+using model::PortTestStatus;
+
+namespace {
+
+// Pixels whose channels differ by more than this count as different: a partial and a full repaint
+// may round an edge by a level or two, while even the faint paint of a fade's last frames differs more.
+constexpr int channelTolerance = 6;
+constexpr int allowedDifferentPixels = 20;
+
+class OnScreen : public ::testing::Test {
+protected:
+    diagnosis::VirtualScheduler scheduler;
+    diagnosis::RecordingSystemServices services;
+    std::shared_ptr<probe::SimulatedMac> mac;
+    std::unique_ptr<ui::WindowSession> session;
+
+    void SetUp() override
+    {
+        auto loaded = probe::loadMachine(u"macbookpro18-3"_s);
+        ASSERT_TRUE(loaded.machine) << loaded.error.toStdString();
+        mac = probe::SimulatedMac::create(std::move(*loaded.machine), QString());
+        session = std::make_unique<ui::WindowSession>(scheduler, std::make_shared<probe::PlatformProbe>(mac->platform()),
+                                                      services);
+        QString error;
+        ASSERT_TRUE(session->load(error, /*animations=*/true)) << error.toStdString();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(session->window()));
+        settleScreen();
+    }
+
+    QQuickItem* find(QQuickItem* item, const QString& name)
+    {
+        if (item->objectName() == name)
+            return item;
+        for (QQuickItem* child : item->childItems())
+            if (QQuickItem* found = find(child, name))
+                return found;
+        return nullptr;
+    }
+
+    void setAnimations(bool on) { session->window()->setProperty("animationsEnabled", on); }
+
+    // Waits (in real time: these are the window's own animations) until the screen transition is
+    // over, then holds every animation so that the scene stands still while it is compared.
+    void settleScreen()
+    {
+        QQuickItem* stack = find(session->window()->contentItem(), u"phaseContent"_s);
+        ASSERT_TRUE(stack);
+        QElapsedTimer waited;
+        waited.start();
+        QTest::qWait(450); // the transition takes 0.35 s
+        while (stack->property("busy").toBool() && waited.elapsed() < 10000)
+            QTest::qWait(50);
+        ASSERT_FALSE(stack->property("busy").toBool()) << "the screen transition never ended";
+        setAnimations(false);
+        // A breath that had begun still ends (up to 1 s), then a few frames reach the server.
+        QTest::qWait(1300);
+    }
+
+    void expectScreenMatchesFullRender(const char* step)
+    {
+        QQuickWindow* window = session->window();
+        const QImage onServer = window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        // The window's own grab hands back what it last painted, stale paint included; a grab of
+        // the item tree renders the whole scene afresh.
+        QSharedPointer<QQuickItemGrabResult> grab = window->contentItem()->grabToImage();
+        ASSERT_TRUE(grab);
+        bool ready = false;
+        QObject::connect(grab.data(), &QQuickItemGrabResult::ready, [&] { ready = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(ready, 10000);
+        ASSERT_TRUE(ready);
+        const QImage full = grab->image().convertToFormat(QImage::Format_RGB32).scaled(onServer.size());
+        ASSERT_FALSE(onServer.isNull());
+        int different = 0;
+        QImage marked = full;
+        for (int y = 0; y < full.height(); ++y) {
+            const auto* a = reinterpret_cast<const QRgb*>(onServer.constScanLine(y));
+            const auto* b = reinterpret_cast<const QRgb*>(full.constScanLine(y));
+            for (int x = 0; x < full.width(); ++x) {
+                const int d = std::max({std::abs(qRed(a[x]) - qRed(b[x])), std::abs(qGreen(a[x]) - qGreen(b[x])),
+                                        std::abs(qBlue(a[x]) - qBlue(b[x]))});
+                if (d > channelTolerance) {
+                    ++different;
+                    marked.setPixel(x, y, qRgb(255, 0, 255));
+                }
+            }
+        }
+        const bool failed = different > allowedDifferentPixels;
+        if (failed || qEnvironmentVariableIsSet("KABELWACHT_KEEP_CAPTURES")) {
+            const QString folder = QDir::temp().filePath(u"kabelwacht-on-screen"_s);
+            QDir().mkpath(folder);
+            onServer.save(folder + u"/%1-on-server.png"_s.arg(QString::fromLatin1(step)));
+            marked.save(folder + u"/%1-differences.png"_s.arg(QString::fromLatin1(step)));
+            EXPECT_FALSE(failed) << step << ": " << different << " pixels on the server differ from a full render; see "
+                                 << folder.toStdString();
+        }
+    }
+
+    // One user step that changes the screen, then the comparison.
+    void step(const char* name, const std::function<void()>& action)
+    {
+        setAnimations(true);
+        action();
+        settleScreen();
+        expectScreenMatchesFullRender(name);
+    }
+
+    void runUntil(const std::function<bool()>& condition)
+    {
+        ASSERT_TRUE(scheduler.runUntil(condition, 300s));
+    }
+    void runUntilPhase(DiagnosticPhase phase)
+    {
+        runUntil([&] { return session->model().phase() == phase; });
+    }
+    void runUntilStatus(PortTestStatus status)
+    {
+        runUntil([&] { return session->model().portTestStatus() == status; });
+    }
+};
+
+} // namespace
+
+TEST_F(OnScreen, EveryScreenChangeLeavesNothingBehind)
+{
+    auto& model = session->model();
+    expectScreenMatchesFullRender("intro");
+    step("controllerScan", [&] { model.startDiagnosis(); });
+    step("portPreparation", [&] { runUntilPhase(DiagnosticPhase::portPreparation); });
+    step("portTesting", [&] {
+        model.beginPortTesting();
+        runUntilStatus(PortTestStatus::waitingForConnection);
+    });
+    step("success", [&] {
+        mac->plugCharger(1, 96);
+        runUntilStatus(PortTestStatus::success);
+    });
+    step("timedOut", [&] {
+        mac->unplug(1);
+        runUntilStatus(PortTestStatus::waitingForConnection);
+        runUntilStatus(PortTestStatus::timedOut);
+    });
+    step("nextPort", [&] {
+        model.markCurrentPortDefective();
+        runUntilStatus(PortTestStatus::waitingForConnection);
+    });
+    step("evaluating", [&] {
+        mac->plugCharger(3, 96);
+        runUntilPhase(DiagnosticPhase::evaluating);
+    });
+    step("result", [&] { runUntilPhase(DiagnosticPhase::result); });
+    step("copied", [&] { model.copyReport(); });
+    step("legalSheet", [&] { session->setLegalSheetShown(true); });
+    step("legalSheetClosed", [&] { session->setLegalSheetShown(false); });
+    step("intro", [&] { model.resetDiagnosis(); });
+}
+
+int main(int argc, char** argv)
+{
+    // What a machine without GPU acceleration shows.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
