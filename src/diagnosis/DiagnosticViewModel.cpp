@@ -1,6 +1,7 @@
 #include "diagnosis/DiagnosticViewModel.h"
 
 #include "diagnosis/DiagnosisReport.h"
+#include "diagnosis/PortCrediting.h"
 
 #include <QUrl>
 
@@ -195,22 +196,17 @@ Task DiagnosticViewModel::portMonitoring()
             co_await sleepFor{settleWait};
             const std::vector<model::PortObservation> observations = co_await observePortsInBackground(descriptors);
 
-            std::vector<model::PortObservation> active;
-            std::copy_if(observations.begin(), observations.end(), std::back_inserter(active),
-                         [](const model::PortObservation& o) { return o.isActive(); });
-            auto candidate = std::find_if(active.begin(), active.end(), [this](const model::PortObservation& o) {
-                return !m_testedControllerIDs.count(o.descriptor.id);
-            });
-            if (candidate != active.end()) {
-                m_testedControllerIDs.insert(candidate->descriptor.id);
+            const PortCredit credit = creditChargingPort(observations, m_testedControllerIDs);
+            if (credit.outcome == PortCredit::Outcome::credited) {
+                m_testedControllerIDs.insert(*credit.controllerID);
                 const QString note = texts::passedNote(power.adapterWatts);
                 setPortTestStatus(PortTestStatus::success);
                 appendPortResult(model::PortTestResult::make(currentPortNumber(), PortResultState::passed,
-                                                             candidate->descriptor.id, power.adapterWatts, note));
+                                                             credit.controllerID, power.adapterWatts, note));
                 startTask(advanceAfterDelay());
                 co_return;
             }
-            if (!active.empty() && m_testedControllerIDs.count(active.front().descriptor.id)) {
+            if (credit.outcome == PortCredit::Outcome::alreadyTested) {
                 setPortTestStatus(PortTestStatus::alreadyTested);
                 connectionDeadline.reset();
             } else if (!descriptors.empty()) {

@@ -93,6 +93,10 @@ struct Harness {
         : fake(std::move(probe)), model(std::make_unique<DiagnosticViewModel>(scheduler, fake, services))
     {
     }
+    explicit Harness(std::shared_ptr<const probe::HardwareProbe> probe)
+        : model(std::make_unique<DiagnosticViewModel>(scheduler, std::move(probe), services))
+    {
+    }
 
     void advance(std::chrono::nanoseconds d) { scheduler.advance(d); }
     bool untilPhase(DiagnosticPhase p, std::chrono::nanoseconds limit = 300s)

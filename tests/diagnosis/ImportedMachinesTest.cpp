@@ -2,6 +2,7 @@
 // machines held against them.
 #include "DiagnosisHarness.h"
 
+#include "diagnosis/PortCrediting.h"
 #include "probe/PortObserver.h"
 #include "probe/backends/simulated/IoregImport.h"
 
@@ -184,4 +185,78 @@ TEST(ImportIoreg, CatalogueMachinesHaveTheShapeOfRealOnes)
         ASSERT_FALSE(ours.isEmpty()) << catalogue.toStdString();
         EXPECT_EQ(shape(ours), shape(real)) << catalogue.toStdString() << " drifted from the capture";
     }
+}
+
+namespace {
+
+// The partner and power-source entries below a port, as their path under the port and their class.
+QStringList chargeEntries(const probe::SimulatedMac& mac, const model::PortDescriptor& port)
+{
+    const auto entry = mac.entryWithId(port.id);
+    EXPECT_TRUE(entry);
+    if (!entry)
+        return {};
+    const QString portPath = mac.path(*entry).value_or(QString());
+    QStringList found;
+    for (const auto& d : mac.descendants(*entry).value_or(std::vector<probe::RegistryEntry>())) {
+        const QString cls = mac.className(d).value_or(QString());
+        if (cls.contains(u"IOPortTransportComponentCCUSBPDSOP"_s) || cls.contains(u"IOPortFeaturePowerSource"_s))
+            found << mac.path(d).value_or(QString()).mid(portPath.size() + 1) + u' ' + cls;
+    }
+    found.sort();
+    return found;
+}
+
+std::vector<model::PortDescriptor> portsOf(const std::shared_ptr<probe::SimulatedMac>& mac)
+{
+    return probe::PlatformProbe(mac->platform()).buildHardwareReport().portDescriptors;
+}
+
+} // namespace
+
+TEST(ImportIoreg, SimulatedChargerAndHubShowWhatTheCapturesShow)
+{
+    // The M3 Pro capture charges on Port-USB-C@1: its partner under CC, its power sources under Power In.
+    const auto realM3 = macFrom(imported(m3, m3Hardware));
+    const QStringList charging = chargeEntries(*realM3, portsOf(realM3)[0]);
+    EXPECT_EQ(charging.size(), 4) << charging.join(u", "_s).toStdString();
+    auto mac15 = catalogueMac(u"mac15-6"_s);
+    mac15->plugCharger(1, 96);
+    EXPECT_EQ(chargeEntries(*mac15, portsOf(mac15)[0]), charging);
+    // A hub supplies nothing: its partner, and no power source.
+    mac15->unplug(1);
+    mac15->plugPdDevice(1);
+    EXPECT_EQ(chargeEntries(*mac15, portsOf(mac15)[0]), QStringList{u"CC/SOP IOPortTransportComponentCCUSBPDSOP"_s});
+
+    // The M1 Pro capture's dock on Port-USB-C@1 shows a partner and no power source; so do the
+    // simulated hub and charger of that family.
+    const auto realM1 = macFrom(imported(m1, m1Hardware));
+    const QStringList dock = chargeEntries(*realM1, portsOf(realM1)[0]);
+    EXPECT_EQ(dock, QStringList{u"CC/SOP IOPortTransportComponentCCUSBPDSOP"_s});
+    auto m1Pro = catalogueMac(u"macbookpro18-3"_s);
+    m1Pro->plugPdDevice(1);
+    EXPECT_EQ(chargeEntries(*m1Pro, portsOf(m1Pro)[0]), dock);
+    m1Pro->plugCharger(1, 96);
+    EXPECT_EQ(chargeEntries(*m1Pro, portsOf(m1Pro)[0]), dock);
+}
+
+TEST(ImportIoreg, CreditingOnTheCaptures)
+{
+    // M3 Pro: Port-USB-C@1, the charging port, is the one port with a power source and the one
+    // candidate; the idle port and the port with the USB key show none.
+    const auto realM3 = macFrom(imported(m3, m3Hardware));
+    const auto m3Ports = observe(realM3);
+    ASSERT_EQ(m3Ports.size(), 3u);
+    const auto candidates = diagnosis::chargeCandidates(m3Ports);
+    ASSERT_EQ(candidates.size(), 1u);
+    EXPECT_EQ(candidates[0].descriptor.id, m3Ports[0].descriptor.id);
+    EXPECT_EQ(diagnosis::creditChargingPort(m3Ports, {}),
+              (diagnosis::PortCredit{diagnosis::PortCredit::Outcome::credited, m3Ports[0].descriptor.id}));
+
+    // M1 Pro: no power sources, so the dock on Port-USB-C@1 and then the display cable on @3 take
+    // the credit, as before.
+    const auto m1Ports = observe(macFrom(imported(m1, m1Hardware)));
+    ASSERT_EQ(m1Ports.size(), 3u);
+    EXPECT_EQ(diagnosis::creditChargingPort(m1Ports, {}).controllerID, m1Ports[0].descriptor.id);
+    EXPECT_EQ(diagnosis::creditChargingPort(m1Ports, {m1Ports[0].descriptor.id}).controllerID, m1Ports[2].descriptor.id);
 }

@@ -158,10 +158,26 @@ TEST(PortTest, PassedPortsAreCreditedOnceAndInPortOrder)
     EXPECT_EQ(h.model->portResults().size(), 1u);
 }
 
-TEST(PortTest, HubLeftInEarlierPortIsCreditedInsteadOfTheChargingPort)
+TEST(PortTest, HubLeftInEarlierPortLeavesTheCreditToTheChargingPortWherePowerIsShown)
 {
-    // Known limitation: the first active port in port order wins.
+    // This family shows a power source where power comes in; the hub shows only its partner.
     Harness h(u"mac15-6"_s);
+    h.startPortTests();
+    h.mac->plugPdDevice(1);
+    h.passPort(3);
+    EXPECT_EQ(h.model->portResults().at(0).controllerID, h.model->hardwareReport()->portDescriptors[2].id);
+
+    // The charger back in socket 3, the hub still in socket 1: already tested, the hub takes nothing.
+    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
+    h.mac->plugCharger(3, 96);
+    ASSERT_TRUE(h.untilStatus(PortTestStatus::alreadyTested));
+    EXPECT_EQ(h.model->portResults().size(), 1u);
+}
+
+TEST(PortTest, HubLeftInEarlierPortIsCreditedWhereNoPowerSourceIsShown)
+{
+    // Known limitation of families without power sources: the first active port in port order wins.
+    Harness h(u"macbookpro18-3"_s);
     h.startPortTests();
     h.mac->plugPdDevice(1);
     h.passPort(3);

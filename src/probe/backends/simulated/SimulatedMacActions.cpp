@@ -135,6 +135,8 @@ void SimulatedMac::applyConnectionLocked(std::size_t index)
     sop.insert(u"Description"_s, describe(portProps, u"CC/SOP"_s));
     c.addedEntries.push_back(addEntryLocked(cc, pdPartnerClass, u"SOP"_s, std::move(sop)));
 
+    // Power sources appear only where power comes in: a hub or display adapter shows its partner and
+    // nothing more, and the M1 Pro/Max family shows a charger no other way either.
     if (!delivers || !m_machine.publishesPowerSourceFeatures)
         return;
     // Families that publish power sources list the negotiated PD source and the two fallbacks.

@@ -1,0 +1,69 @@
+// Port tests on recorded Linux trees: the ports and the power are the tree's, only the moment the
+// charger goes in is the test's.
+#include "DiagnosisHarness.h"
+
+#include "probe/backends/sysfs/SysfsPlatform.h"
+
+#include <atomic>
+
+using namespace kw;
+using namespace kw::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A tree is recorded with the charger in; until the test plugs it in, the machine runs on battery.
+class RecordedTreeProbe final : public probe::HardwareProbe {
+public:
+    explicit RecordedTreeProbe(const QString& tree)
+        : m_probe(probe::SysfsPlatform::create(QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/"_s + tree,
+                                               QStringLiteral(KW_PROFILER_HELPER))
+                      ->platform())
+    {
+    }
+    void plugIn() { m_pluggedIn = true; }
+    void pullOut() { m_pluggedIn = false; }
+
+    model::HardwareReport buildHardwareReport() const override { return m_probe.buildHardwareReport(); }
+    model::PowerSnapshot readPowerSnapshot() const override
+    {
+        return m_pluggedIn ? m_probe.readPowerSnapshot() : model::PowerSnapshot{};
+    }
+    std::vector<model::PortObservation> observePorts(const std::vector<model::PortDescriptor>& ports) const override
+    {
+        return m_probe.observePorts(ports);
+    }
+
+private:
+    const probe::PlatformProbe m_probe;
+    std::atomic<bool> m_pluggedIn = false;
+};
+
+} // namespace
+
+TEST(LinuxCrediting, TheChargingPortIsCreditedNotTheHubBeforeIt)
+{
+    auto tree = std::make_shared<RecordedTreeProbe>(u"ucsi-notebook-hub-port1-charging-port2"_s);
+    Harness h(tree);
+    h.startPortTests();
+    const auto descriptors = h.model->hardwareReport()->portDescriptors;
+    ASSERT_EQ(descriptors.size(), 2u);
+    const auto seen = tree->observePorts(descriptors);
+    ASSERT_EQ(seen.size(), 2u);
+    ASSERT_TRUE(seen[0].partnerIdentityVisible && !seen[0].powerDeliveryActive) << "the hub: a partner, no power";
+    ASSERT_TRUE(seen[1].powerDeliveryActive) << "the charger";
+
+    tree->plugIn();
+    ASSERT_TRUE(h.untilStatus(PortTestStatus::success));
+    const auto& first = h.model->portResults().at(0);
+    EXPECT_EQ(first.controllerID, descriptors[1].id) << "the second connector charges";
+    EXPECT_EQ(first.adapterWatts, 94);
+
+    // Out and in again: the same connector has passed, and the hub still takes nothing.
+    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForDisconnect));
+    tree->pullOut();
+    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
+    tree->plugIn();
+    ASSERT_TRUE(h.untilStatus(PortTestStatus::alreadyTested));
+    EXPECT_EQ(h.model->portResults().size(), 1u);
+}
