@@ -145,14 +145,29 @@ int runScreenshotCommand(int argc, char** argv)
     const QCommandLineOption scriptOption(u"script"_s, u"A script to run first, on virtual time (see docs/scripts.md)."_s,
                                           u"FILE"_s);
     const QCommandLineOption legalOption(u"legal"_s, u"Open the legal information sheet."_s);
+    const QCommandLineOption sizeOption(u"size"_s, u"The window's size in points (default: 1080x740, at least 980x680)."_s,
+                                        u"WIDTHxHEIGHT"_s);
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Builds the window offscreen, runs a script and saves the window as a PNG."_s);
-    parser.addOptions({helpOption(), outOption, machineOption(), fsRootOption(), scriptOption, legalOption});
+    parser.addOptions({helpOption(), outOption, machineOption(), fsRootOption(), scriptOption, legalOption, sizeOption});
     if (const auto status = parseOrExplain(parser, u"kabelwacht screenshot"_s, 1))
         return *status;
     if (!parser.isSet(outOption)) {
         print(stderr, u"kabelwacht screenshot: --out FILE.png is required. Run 'kabelwacht screenshot --help'.\n"_s);
         return exitUsage;
+    }
+    QSize size(1080, 740);
+    if (parser.isSet(sizeOption)) {
+        const QStringList parts = parser.value(sizeOption).split(u'x');
+        bool wide = false;
+        bool high = false;
+        if (parts.size() == 2)
+            size = QSize(parts[0].toInt(&wide), parts[1].toInt(&high));
+        if (!wide || !high || size.width() < 980 || size.height() < 680 || size.width() > 8192 || size.height() > 8192) {
+            print(stderr, u"kabelwacht screenshot: --size %1: give WIDTHxHEIGHT in points, from 980x680 to 8192x8192\n"_s
+                              .arg(parser.value(sizeOption)));
+            return exitUsage;
+        }
     }
     std::vector<diagnosis::script::Line> script;
     if (!readScriptOption(parser, scriptOption, u"kabelwacht screenshot"_s, script))
@@ -171,6 +186,7 @@ int runScreenshotCommand(int argc, char** argv)
         return 1;
     }
     session.setNotice(backend.windowNotice());
+    session.window()->resize(size);
     settle(std::chrono::milliseconds(100));
 
     diagnosis::script::VirtualProgramTime time(scheduler);

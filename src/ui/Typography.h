@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
 
@@ -14,6 +15,10 @@ class Typography : public QObject {
 public:
     using QObject::QObject;
     Q_INVOKABLE qreal pointSize(qreal logicalPixels) const;
+    // The narrowest line width at which the text still takes as many lines as at width: centred
+    // headlines and paragraphs share their words out evenly instead of leaving one word alone on
+    // the last line.
+    Q_INVOKABLE qreal balancedWidth(const QFont& font, const QString& text, qreal width) const;
 };
 
 } // namespace kw::ui

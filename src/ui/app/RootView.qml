@@ -152,6 +152,7 @@ Item {
     }
 
     MessageOverlay {
+        id: messageOverlay
         objectName: "messageOverlay"
         anchors.right: parent.right
         anchors.bottom: parent.bottom
@@ -196,6 +197,11 @@ Item {
     }
     Component {
         id: resultScreen
-        ResultView { readonly property string phaseName: "result"; model: root.model }
+        ResultView {
+            readonly property string phaseName: "result"
+            model: root.model
+            outerPadding: phaseContent.Layout.margins
+            overlayReach: messageOverlay.anchors.margins + messageOverlay.implicitHeight
+        }
     }
 }

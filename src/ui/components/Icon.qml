@@ -8,6 +8,9 @@ Text {
     text: IconGlyphs.glyphs[name] ?? ""
     font.family: Theme.iconFamily
     font.pointSize: Typography.pointSize(size * 1.15) // the icon font draws a little smaller than the text it stands beside
+    // As high as a line of text of the same size, as the platform's symbols are.
+    lineHeightMode: Text.FixedHeight
+    lineHeight: size * Theme.lineHeightRatio
     color: Theme.primaryLabel
     textFormat: Text.PlainText
     verticalAlignment: Text.AlignVCenter

@@ -22,6 +22,10 @@ QtObject {
     readonly property string sansFamily: inter.font.family
     readonly property string roundedFamily: nunito.font.family
     readonly property string iconFamily: icons.font.family
+    // The text face with all figures one width, for numbers that count up or down.
+    readonly property string digitsFamily: interTabular.font.family
+    // Line height of the platform's text faces, as a multiple of the font size.
+    readonly property real lineHeightRatio: 1.19
 
     // Tests switch animations off to look at end states at once.
     property bool animationsEnabled: true
@@ -35,5 +39,6 @@ QtObject {
     readonly property FontLoader interBold: FontLoader { source: Qt.resolvedUrl("assets/fonts/Inter-Bold.otf") }
     readonly property FontLoader nunito: FontLoader { source: Qt.resolvedUrl("assets/fonts/Nunito-Bold.ttf") }
     readonly property FontLoader nunitoSemiBold: FontLoader { source: Qt.resolvedUrl("assets/fonts/Nunito-SemiBold.ttf") }
+    readonly property FontLoader interTabular: FontLoader { source: Qt.resolvedUrl("assets/fonts/InterTabular-Bold.otf") }
     readonly property FontLoader icons: FontLoader { source: Qt.resolvedUrl("assets/fonts/KabelwachtIcons.ttf") }
 }

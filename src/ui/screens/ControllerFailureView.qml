@@ -27,7 +27,7 @@ Item {
             ColumnLayout {
                 Layout.fillWidth: true
                 spacing: 8
-                StyledText {
+                BalancedText {
                     Layout.fillWidth: true
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.WordWrap
@@ -36,7 +36,7 @@ Item {
                     rounded: true
                     font.weight: Font.Bold
                 }
-                StyledText {
+                BalancedText {
                     Layout.fillWidth: true
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.WordWrap
@@ -45,14 +45,13 @@ Item {
                     font.weight: Font.DemiBold
                     color: Theme.alertRed
                 }
-                StyledText {
+                BalancedText {
                     Layout.alignment: Qt.AlignHCenter
                     Layout.fillWidth: true
                     Layout.maximumWidth: 620
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.WordWrap
-                    lineHeightMode: Text.FixedHeight
-                    lineHeight: fontInfo.pixelSize * 1.21 + 4
+                    lineSpacing: 4
                     text: "Die Diagnose wird an dieser Stelle beendet, weil ein reiner Anschluss-Test den Controllerfehler "
                           + "nicht zuverlässig eingrenzen kann. Eine Werkstattdiagnose der Hauptplatine ist empfehlenswert."
                     size: 14.5

@@ -18,7 +18,17 @@ Item {
             width: 170; height: 170
             radius: 85
             color: Theme.withAlpha(Theme.brandGreen, 0.09)
-            Icon { anchors.centerIn: parent; name: "waveform.path.ecg.rectangle"; size: 70; font.weight: Font.Medium; color: Theme.brandDarkGreen }
+            // The ECG line in its rounded frame, drawn as the platform's symbol of that name is.
+            Rectangle {
+                objectName: "ecgFrame"
+                anchors.centerIn: parent
+                width: 80; height: 62
+                radius: 15
+                color: "transparent"
+                border.color: Theme.brandDarkGreen
+                border.width: 5.5
+                Icon { anchors.centerIn: parent; name: "waveform.path.ecg.rectangle"; size: 44; color: Theme.brandDarkGreen }
+            }
         }
         StyledText {
             Layout.alignment: Qt.AlignHCenter
@@ -27,7 +37,7 @@ Item {
             rounded: true
             font.weight: Font.Bold
         }
-        StyledText {
+        BalancedText {
             Layout.alignment: Qt.AlignHCenter
             Layout.fillWidth: true
             Layout.maximumWidth: 560
@@ -52,7 +62,7 @@ Item {
             text: Math.trunc(root.progress * 100) + " %"
             size: 12
             font.weight: Font.Bold
-            font.family: "monospace"
+            font.family: Theme.digitsFamily
             color: Theme.secondaryLabel
         }
 

@@ -45,7 +45,7 @@ Item {
             spacing: 11
             Layout.alignment: Qt.AlignHCenter
             Layout.fillWidth: true
-            StyledText {
+            BalancedText {
                 objectName: "headline"
                 Layout.fillWidth: true
                 horizontalAlignment: Text.AlignHCenter
@@ -55,15 +55,14 @@ Item {
                 rounded: true
                 font.weight: Font.Bold
             }
-            StyledText {
+            BalancedText {
                 objectName: "paragraph"
                 Layout.alignment: Qt.AlignHCenter
                 Layout.maximumWidth: 640
                 Layout.fillWidth: true
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
-                lineHeightMode: Text.FixedHeight
-                lineHeight: fontInfo.pixelSize * 1.21 + 4
+                lineSpacing: 4
                 text: "Der Kabelwacht ZIV-A Dodiv prüft zuerst die erreichbaren Controller und führt anschließend "
                       + "durch einen Ladetest an jedem vorhandenen USB-C bzw. Thunderbolt Anschluss."
                 size: 15.5
@@ -89,7 +88,7 @@ Item {
             onClicked: root.start()
         }
 
-        StyledText {
+        BalancedText {
             objectName: "hint"
             Layout.alignment: Qt.AlignHCenter
             Layout.fillWidth: true

@@ -29,7 +29,7 @@ Item {
                 text: "Controllergrundtest bestanden"
                 tint: Theme.brandGreen
             }
-            StyledText {
+            BalancedText {
                 Layout.fillWidth: true
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
@@ -38,15 +38,14 @@ Item {
                 rounded: true
                 font.weight: Font.Bold
             }
-            StyledText {
+            BalancedText {
                 objectName: "explanation"
                 Layout.alignment: Qt.AlignHCenter
                 Layout.fillWidth: true
                 Layout.maximumWidth: 650
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
-                lineHeightMode: Text.FixedHeight
-                lineHeight: fontInfo.pixelSize * 1.21 + 4
+                lineSpacing: 4
                 text: root.explanation()
                 size: 15
                 color: Theme.secondaryLabel
@@ -62,8 +61,12 @@ Item {
                     delegate: USBCPortSymbol { active: false; failed: false }
                 }
             }
+            // As wide as its longest step, not the card.
             Rectangle {
-                Layout.fillWidth: true
+                objectName: "instructionCard"
+                Layout.alignment: Qt.AlignHCenter
+                Layout.maximumWidth: parent.width
+                Layout.preferredWidth: steps.implicitWidth + 36
                 implicitHeight: steps.implicitHeight + 36
                 radius: 17
                 color: Qt.rgba(1, 1, 1, 0.52)
@@ -89,6 +92,7 @@ Item {
                             }
                             StyledText {
                                 Layout.fillWidth: true
+                                wrapMode: Text.WordWrap
                                 text: modelData
                                 size: 13.5
                                 font.weight: Font.Medium

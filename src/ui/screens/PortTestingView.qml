@@ -135,7 +135,7 @@ Item {
                 ColumnLayout {
                     Layout.fillWidth: true
                     spacing: 7
-                    StyledText {
+                    BalancedText {
                         objectName: "statusTitle"
                         Layout.fillWidth: true
                         horizontalAlignment: Text.AlignHCenter
@@ -146,7 +146,7 @@ Item {
                         font.weight: Font.Bold
                         color: root.tint
                     }
-                    StyledText {
+                    BalancedText {
                         objectName: "statusDetail"
                         Layout.alignment: Qt.AlignHCenter
                         Layout.fillWidth: true
@@ -178,7 +178,7 @@ Item {
                         text: root.model.secondsRemaining + " s"
                         size: 12
                         font.weight: Font.Bold
-                        font.family: "monospace"
+                        font.family: Theme.digitsFamily
                         color: Theme.secondaryLabel
                     }
                 }

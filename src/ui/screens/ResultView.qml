@@ -9,13 +9,66 @@ Item {
     required property var model
     readonly property bool positive: model.failedResults.length === 0
     readonly property color verdictColor: positive ? Theme.brandGreen : Theme.alertRed
+    // The padding that the window gives every screen, and how far the copy confirmation reaches
+    // up from the window's bottom edge; both set by the window.
+    property real outerPadding: 0
+    property real overlayReach: 0
 
     ScrollView {
+        id: scroller
+        objectName: "resultScroller"
+        // The view reaches into the screen's padding to the edges of the content column: the
+        // card's shadow is not cut, the scroll bar sits at the column's edge, and the end of the
+        // content has room to scroll clear of the copy confirmation.
         anchors.fill: parent
+        anchors.margins: -root.outerPadding
+        readonly property bool overflows: column.implicitHeight > root.height
+        readonly property real bottomRoom: overflows ? Math.max(root.outerPadding, root.overlayReach + 12) : root.outerPadding
         contentWidth: availableWidth
+        contentHeight: column.implicitHeight + root.outerPadding + bottomRoom
+        focus: true
+
+        // More than fits shows its scroll bar all the time, not only while it moves.
+        ScrollBar.vertical.policy: overflows ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded
+        ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
+        Keys.onUpPressed: ScrollBar.vertical.decrease()
+        Keys.onDownPressed: ScrollBar.vertical.increase()
+        Keys.onPressed: event => {
+            const bar = ScrollBar.vertical
+            const page = availableHeight / Math.max(1, contentHeight)
+            switch (event.key) {
+            case Qt.Key_PageUp: bar.position = Math.max(0, bar.position - page); break
+            case Qt.Key_PageDown:
+            case Qt.Key_Space: bar.position = Math.min(1 - bar.size, bar.position + page); break
+            case Qt.Key_Home: bar.position = 0; break
+            case Qt.Key_End: bar.position = 1 - bar.size; break
+            default: return
+            }
+            event.accepted = true
+        }
+
+        // The copy confirmation would cover the buttons at the foot of a long result: scroll to
+        // the end, where there is room for it.
+        function clearConfirmation() {
+            if (!root.model.transientMessage || !overflows)
+                return
+            const view = contentItem
+            view.contentY = Math.max(0, view.contentHeight - view.height)
+        }
+        onOverflowsChanged: Qt.callLater(clearConfirmation)
+        onContentHeightChanged: Qt.callLater(clearConfirmation) // rows that wrap late make it longer
+        Component.onCompleted: Qt.callLater(clearConfirmation)
+        Connections {
+            target: root.model
+            function onTransientMessageChanged() { Qt.callLater(scroller.clearConfirmation) }
+        }
 
         ColumnLayout {
-            width: parent.width
+            id: column
+            objectName: "resultColumn"
+            x: root.outerPadding
+            y: root.outerPadding
+            width: scroller.availableWidth - 2 * root.outerPadding
             spacing: 20
 
             GlassCard {
@@ -37,7 +90,7 @@ Item {
                             color: root.verdictColor
                         }
                     }
-                    StyledText {
+                    BalancedText {
                         objectName: "verdictHeadline"
                         Layout.fillWidth: true
                         horizontalAlignment: Text.AlignHCenter
@@ -48,15 +101,14 @@ Item {
                         rounded: true
                         font.weight: Font.Bold
                     }
-                    StyledText {
+                    BalancedText {
                         objectName: "verdictExplanation"
                         Layout.alignment: Qt.AlignHCenter
                         Layout.fillWidth: true
                         Layout.maximumWidth: 650
                         horizontalAlignment: Text.AlignHCenter
                         wrapMode: Text.WordWrap
-                        lineHeightMode: Text.FixedHeight
-                        lineHeight: fontInfo.pixelSize * 1.21 + 4
+                        lineSpacing: 4
                         text: root.positive
                               ? "An allen ermittelten Anschlüssen wurde eine USB-C Ladeverbindung erkannt. Controller und "
                                 + "Ladefunktion zeigen in dieser Vorprüfung keine Auffälligkeit."
@@ -75,52 +127,64 @@ Item {
                 spacing: 10
                 Repeater {
                     model: root.model.portResults
+                    // Placed by anchors rather than a layout, which would round each line up to
+                    // whole pixels and make every row taller than its content.
                     delegate: Rectangle {
+                        id: resultRow
                         required property var modelData
                         readonly property bool failed: modelData.state === "failed"
+                        readonly property bool hasWatts: modelData.adapterWatts !== null && modelData.adapterWatts !== undefined
                         Layout.fillWidth: true
-                        implicitHeight: row.implicitHeight + 32
+                        implicitHeight: Math.max(symbol.implicitHeight, texts.implicitHeight, badge.implicitHeight) + 32
                         radius: 16
                         color: Qt.rgba(1, 1, 1, 0.58)
-                        RowLayout {
-                            id: row
-                            anchors.fill: parent
-                            anchors.margins: 16
-                            spacing: 14
-                            Icon {
-                                objectName: "rowSymbol"
-                                name: parent.parent.failed ? "xmark.circle.fill" : "checkmark.circle.fill"
-                                size: 22
-                                color: parent.parent.failed ? Theme.alertRed : Theme.brandGreen
+                        Icon {
+                            id: symbol
+                            objectName: "rowSymbol"
+                            anchors.left: parent.left
+                            anchors.leftMargin: 16
+                            anchors.verticalCenter: parent.verticalCenter
+                            name: resultRow.failed ? "xmark.circle.fill" : "checkmark.circle.fill"
+                            size: 22
+                            color: resultRow.failed ? Theme.alertRed : Theme.brandGreen
+                        }
+                        Column {
+                            id: texts
+                            anchors.left: symbol.right
+                            anchors.leftMargin: 14
+                            anchors.right: resultRow.hasWatts ? badge.left : parent.right
+                            anchors.rightMargin: resultRow.hasWatts ? 14 : 16
+                            anchors.verticalCenter: parent.verticalCenter
+                            spacing: 3
+                            StyledText { text: "USB-C Anschluss " + resultRow.modelData.ordinal; size: 14; font.weight: Font.Bold }
+                            StyledText {
+                                width: parent.width
+                                wrapMode: Text.WordWrap
+                                text: resultRow.modelData.note
+                                size: 12.5
+                                color: Theme.secondaryLabel
                             }
-                            ColumnLayout {
-                                spacing: 3
-                                Layout.fillWidth: true
-                                StyledText { text: "USB-C Anschluss " + modelData.ordinal; size: 14; font.weight: Font.Bold }
-                                StyledText {
-                                    Layout.fillWidth: true
-                                    wrapMode: Text.WordWrap
-                                    text: modelData.note
-                                    size: 12.5
-                                    color: Theme.secondaryLabel
-                                }
-                            }
-                            Rectangle {
-                                objectName: "wattBadge"
-                                visible: modelData.adapterWatts !== null && modelData.adapterWatts !== undefined
-                                implicitWidth: watts.implicitWidth + 20
-                                implicitHeight: watts.implicitHeight + 12
-                                radius: height / 2
-                                color: Theme.withAlpha(Theme.brandGreen, 0.1)
-                                StyledText {
-                                    id: watts
-                                    anchors.centerIn: parent
-                                    text: modelData.adapterWatts + " W"
-                                    size: 12
-                                    rounded: true
-                                    font.weight: Font.Bold
-                                    color: Theme.brandDarkGreen
-                                }
+                        }
+                        Rectangle {
+                            id: badge
+                            objectName: "wattBadge"
+                            visible: resultRow.hasWatts
+                            anchors.right: parent.right
+                            anchors.rightMargin: 16
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: watts.implicitWidth + 20
+                            height: watts.implicitHeight + 12
+                            implicitHeight: visible ? height : 0
+                            radius: height / 2
+                            color: Theme.withAlpha(Theme.brandGreen, 0.1)
+                            StyledText {
+                                id: watts
+                                anchors.centerIn: parent
+                                text: resultRow.modelData.adapterWatts + " W"
+                                size: 12
+                                rounded: true
+                                font.weight: Font.Bold
+                                color: Theme.brandDarkGreen
                             }
                         }
                     }
@@ -151,7 +215,7 @@ Item {
                 }
             }
 
-            StyledText {
+            BalancedText {
                 Layout.alignment: Qt.AlignHCenter
                 Layout.fillWidth: true
                 Layout.maximumWidth: 690
