@@ -2,17 +2,25 @@ import QtQuick
 import Kabelwacht
 
 // Centred, wrapping text that shares its words out evenly over its lines, so that no word is left
-// alone on the last one.
-StyledText {
-    readonly property real lineWidth: Typography.balancedWidth(font, text, width)
-    // Lines are laid out before the binding above catches up with a new width.
-    onLineWidthChanged: forceLayout()
-    horizontalAlignment: Text.AlignHCenter
-    wrapMode: Text.WordWrap
-    onLineLaidOut: line => {
-        if (lineWidth < width) {
-            line.width = lineWidth
-            line.x += (width - lineWidth) / 2
-        }
+// alone on the last one: the text is set at the narrowest width that keeps its number of lines.
+Item {
+    id: root
+    property alias text: label.text
+    property alias size: label.size
+    property alias rounded: label.rounded
+    property alias font: label.font
+    property alias color: label.color
+    property alias lineSpacing: label.lineSpacing
+    readonly property alias lineCount: label.lineCount
+
+    implicitWidth: label.implicitWidth
+    implicitHeight: label.implicitHeight
+
+    StyledText {
+        id: label
+        anchors.horizontalCenter: parent.horizontalCenter
+        width: Typography.balancedWidth(font, text, root.width)
+        horizontalAlignment: Text.AlignHCenter
+        wrapMode: Text.WordWrap
     }
 }

@@ -29,8 +29,6 @@ Item {
                 spacing: 8
                 BalancedText {
                     Layout.fillWidth: true
-                    horizontalAlignment: Text.AlignHCenter
-                    wrapMode: Text.WordWrap
                     text: "Voraussichtlicher Platinenschaden"
                     size: 29
                     rounded: true
@@ -38,8 +36,6 @@ Item {
                 }
                 BalancedText {
                     Layout.fillWidth: true
-                    horizontalAlignment: Text.AlignHCenter
-                    wrapMode: Text.WordWrap
                     text: "Mindestens ein USB-C Controller ist für macOS nicht erreichbar."
                     size: 17
                     font.weight: Font.DemiBold
@@ -49,8 +45,6 @@ Item {
                     Layout.alignment: Qt.AlignHCenter
                     Layout.fillWidth: true
                     Layout.maximumWidth: 620
-                    horizontalAlignment: Text.AlignHCenter
-                    wrapMode: Text.WordWrap
                     lineSpacing: 4
                     text: "Die Diagnose wird an dieser Stelle beendet, weil ein reiner Anschluss-Test den Controllerfehler "
                           + "nicht zuverlässig eingrenzen kann. Eine Werkstattdiagnose der Hauptplatine ist empfehlenswert."

@@ -41,8 +41,6 @@ Item {
             Layout.alignment: Qt.AlignHCenter
             Layout.fillWidth: true
             Layout.maximumWidth: 560
-            horizontalAlignment: Text.AlignHCenter
-            wrapMode: Text.WordWrap
             text: "Controllerstatus und alle Anschluss-Tests werden zu einer klaren Empfehlung zusammengeführt."
             size: 15
             color: Theme.secondaryLabel

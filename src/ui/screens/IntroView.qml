@@ -48,8 +48,6 @@ Item {
             BalancedText {
                 objectName: "headline"
                 Layout.fillWidth: true
-                horizontalAlignment: Text.AlignHCenter
-                wrapMode: Text.WordWrap
                 text: "Sind alle USB-C Anschlüsse in Ordnung?"
                 size: 31
                 rounded: true
@@ -60,8 +58,6 @@ Item {
                 Layout.alignment: Qt.AlignHCenter
                 Layout.maximumWidth: 640
                 Layout.fillWidth: true
-                horizontalAlignment: Text.AlignHCenter
-                wrapMode: Text.WordWrap
                 lineSpacing: 4
                 text: "Der Kabelwacht ZIV-A Dodiv prüft zuerst die erreichbaren Controller und führt anschließend "
                       + "durch einen Ladetest an jedem vorhandenen USB-C bzw. Thunderbolt Anschluss."
@@ -92,8 +88,6 @@ Item {
             objectName: "hint"
             Layout.alignment: Qt.AlignHCenter
             Layout.fillWidth: true
-            horizontalAlignment: Text.AlignHCenter
-            wrapMode: Text.WordWrap
             text: "Vor dem Start bitte alle USB-C Geräte, Netzteile und gegebenenfalls MagSafe trennen."
             size: 12.5
             font.weight: Font.Medium

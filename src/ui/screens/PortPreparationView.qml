@@ -31,8 +31,6 @@ Item {
             }
             BalancedText {
                 Layout.fillWidth: true
-                horizontalAlignment: Text.AlignHCenter
-                wrapMode: Text.WordWrap
                 text: "Jetzt jeden Anschluss einzeln prüfen"
                 size: 29
                 rounded: true
@@ -43,8 +41,6 @@ Item {
                 Layout.alignment: Qt.AlignHCenter
                 Layout.fillWidth: true
                 Layout.maximumWidth: 650
-                horizontalAlignment: Text.AlignHCenter
-                wrapMode: Text.WordWrap
                 lineSpacing: 4
                 text: root.explanation()
                 size: 15

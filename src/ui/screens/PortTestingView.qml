@@ -138,8 +138,6 @@ Item {
                     BalancedText {
                         objectName: "statusTitle"
                         Layout.fillWidth: true
-                        horizontalAlignment: Text.AlignHCenter
-                        wrapMode: Text.WordWrap
                         text: root.titles[root.status] ?? ""
                         size: 23
                         rounded: true
@@ -151,8 +149,6 @@ Item {
                         Layout.alignment: Qt.AlignHCenter
                         Layout.fillWidth: true
                         Layout.maximumWidth: 560
-                        horizontalAlignment: Text.AlignHCenter
-                        wrapMode: Text.WordWrap
                         text: root.details[root.status] ?? ""
                         size: 14
                         color: Theme.secondaryLabel

@@ -93,8 +93,6 @@ Item {
                     BalancedText {
                         objectName: "verdictHeadline"
                         Layout.fillWidth: true
-                        horizontalAlignment: Text.AlignHCenter
-                        wrapMode: Text.WordWrap
                         text: root.positive ? "Alle USB-C Anschlüsse reagieren korrekt"
                                             : "Mindestens ein USB-C Anschluss ist vermutlich defekt"
                         size: 29
@@ -106,8 +104,6 @@ Item {
                         Layout.alignment: Qt.AlignHCenter
                         Layout.fillWidth: true
                         Layout.maximumWidth: 650
-                        horizontalAlignment: Text.AlignHCenter
-                        wrapMode: Text.WordWrap
                         lineSpacing: 4
                         text: root.positive
                               ? "An allen ermittelten Anschlüssen wurde eine USB-C Ladeverbindung erkannt. Controller und "
@@ -220,8 +216,6 @@ Item {
                 Layout.fillWidth: true
                 Layout.maximumWidth: 690
                 Layout.topMargin: 4
-                horizontalAlignment: Text.AlignHCenter
-                wrapMode: Text.WordWrap
                 text: "Die App führt eine softwaregestützte Funktionsprüfung durch. Sie ersetzt keine elektrische Messung "
                       + "von USB-PD, Datenleitungen, Kurzschlüssen oder mechanischen Kontakten in der Werkstatt."
                 size: 11.5
