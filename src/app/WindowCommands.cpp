@@ -12,9 +12,6 @@
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFunctions>
 #include <QSGRendererInterface>
 #include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
@@ -44,27 +41,6 @@ void settle(std::chrono::milliseconds time)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-// Without GPU acceleration, Qt Quick's software renderer costs a fraction of OpenGL on a software
-// rasterizer (docs/performance.md); it is the default there. A choice in the environment wins.
-void chooseRenderer()
-{
-    if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND") || qEnvironmentVariableIsSet("QSG_RHI_BACKEND"))
-        return;
-    QOpenGLContext context;
-    QOffscreenSurface surface;
-    surface.create();
-    bool accelerated = false;
-    if (context.create() && context.makeCurrent(&surface)) {
-        const auto* renderer = reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
-        const QString name = QString::fromLatin1(renderer ? renderer : "").toLower();
-        accelerated = !name.isEmpty() && !name.contains(u"llvmpipe") && !name.contains(u"softpipe")
-                   && !name.contains(u"swrast") && !name.contains(u"software");
-        context.doneCurrent();
-    }
-    if (!accelerated)
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-}
-
 } // namespace
 
 int runWindowCommand(int argc, char** argv)
@@ -87,7 +63,7 @@ int runWindowCommand(int argc, char** argv)
     setApplicationInfo();
     // Desktops match the window to its desktop entry, and so to its icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(KABELWACHT_APP_ID));
-    chooseRenderer();
+    ui::useDefaultRenderer();
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Opens the diagnosis window."_s);
     const QCommandLineOption noSimulatorOption(u"no-simulator"_s,

@@ -1,10 +1,13 @@
 #include "ui/PaintedShapes.h"
 
+#include "ui/ShadowImageProvider.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 
 #include <algorithm>
+#include <cmath>
 
 namespace kw::ui {
 
@@ -30,6 +33,42 @@ void DiagonalGradient::paint(QPainter* painter)
         painter->drawRoundedRect(area, r, r);
     else
         painter->drawRect(area);
+}
+
+Disc::Disc(QQuickItem* parent) : PaintedShape(parent)
+{
+    resize();
+}
+
+void Disc::setDiameter(qreal d)
+{
+    set(m_diameter, d);
+    resize();
+}
+
+void Disc::setLineWidth(qreal w)
+{
+    set(m_lineWidth, w);
+    resize();
+}
+
+void Disc::resize()
+{
+    setImplicitSize(m_diameter + m_lineWidth, m_diameter + m_lineWidth);
+}
+
+void Disc::paint(QPainter* painter)
+{
+    painter->setRenderHint(QPainter::Antialiasing);
+    const QRectF circle(m_lineWidth / 2, m_lineWidth / 2, width() - m_lineWidth, height() - m_lineWidth);
+    if (m_lineWidth > 0) {
+        painter->setPen(QPen(m_color, m_lineWidth));
+        painter->setBrush(Qt::NoBrush);
+    } else {
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(m_color);
+    }
+    painter->drawEllipse(circle);
 }
 
 Glow::Glow(QQuickItem* parent) : PaintedShape(parent)
@@ -121,6 +160,44 @@ void Polyline::paint(QPainter* painter)
     painter->setPen(QPen(m_color, m_lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter->setBrush(Qt::NoBrush);
     painter->drawPath(path);
+}
+
+qreal CardSurface::reach() const
+{
+    return ShadowImageProvider::margin(m_shadowBlur) + std::abs(m_shadowOffsetY);
+}
+
+void CardSurface::paint(QPainter* painter)
+{
+    const qreal r = reach();
+    const QRectF card(r, r, width() - 2 * r, height() - 2 * r);
+    if (card.width() <= 0 || card.height() <= 0)
+        return;
+    // The shadow: the nine-patch stretched once, here, around the card moved down by its offset.
+    const QImage patch = ShadowImageProvider::ninePatch(m_radius, m_shadowBlur, m_shadowOpacity);
+    const qreal edge = ShadowImageProvider::margin(m_shadowBlur) + std::ceil(m_radius);
+    const QRectF shadow = card.adjusted(-edge + std::ceil(m_radius), -edge + std::ceil(m_radius),
+                                        edge - std::ceil(m_radius), edge - std::ceil(m_radius))
+                              .translated(0, m_shadowOffsetY);
+    const qreal sw = patch.width();
+    const qreal sh = patch.height();
+    const qreal xs[] = {0, edge, sw - edge, sw};
+    const qreal ys[] = {0, edge, sh - edge, sh};
+    const qreal xt[] = {shadow.left(), shadow.left() + edge, shadow.right() - edge, shadow.right()};
+    const qreal yt[] = {shadow.top(), shadow.top() + edge, shadow.bottom() - edge, shadow.bottom()};
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            painter->drawImage(QRectF(xt[column], yt[row], xt[column + 1] - xt[column], yt[row + 1] - yt[row]), patch,
+                               QRectF(xs[column], ys[row], xs[column + 1] - xs[column], ys[row + 1] - ys[row]));
+    // The card: filled, with a hairline drawn inside its edge.
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(m_color);
+    painter->drawRoundedRect(card, m_radius, m_radius);
+    painter->setPen(QPen(m_borderColor, 1));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRoundedRect(card.adjusted(0.5, 0.5, -0.5, -0.5), m_radius - 0.5, m_radius - 0.5);
 }
 
 } // namespace kw::ui

@@ -50,6 +50,28 @@ private:
     qreal m_radius = 0;
 };
 
+// A disc, or with a line width a ring whose stroke is centred on the circle of the given diameter.
+// Breathing discs scale this one picture instead of drawing a new one in every frame.
+class Disc : public PaintedShape {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QColor color MEMBER m_color WRITE setColor NOTIFY shapeChanged)
+    Q_PROPERTY(qreal diameter MEMBER m_diameter WRITE setDiameter NOTIFY shapeChanged)
+    Q_PROPERTY(qreal lineWidth MEMBER m_lineWidth WRITE setLineWidth NOTIFY shapeChanged)
+public:
+    explicit Disc(QQuickItem* parent = nullptr);
+    void setColor(const QColor& c) { set(m_color, c); }
+    void setDiameter(qreal d);
+    void setLineWidth(qreal w);
+    void paint(QPainter* painter) override;
+
+private:
+    void resize();
+    QColor m_color;
+    qreal m_diameter = 100;
+    qreal m_lineWidth = 0; // 0: filled
+};
+
 // A softly blurred disc: solid to within blur of its edge, fading out to blur beyond it. Its size
 // is the disc's diameter plus the blur on each side.
 class Glow : public PaintedShape {
@@ -125,6 +147,40 @@ private:
     QList<QPointF> m_points;
     qreal m_lineWidth = 1;
     QColor m_color;
+};
+
+// A card's surface with its shadow, in one picture: a rounded rectangle filled and outlined, over
+// a blurred shadow. The item reaches past the card by reach on every side, for the shadow; the
+// picture is only drawn again when the card changes size, so what animates on the card repaints
+// over one plain picture instead of stretching the shadow's pieces in every frame.
+class CardSurface : public PaintedShape {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(qreal radius MEMBER m_radius WRITE setRadius NOTIFY shapeChanged)
+    Q_PROPERTY(QColor color MEMBER m_color WRITE setColor NOTIFY shapeChanged)
+    Q_PROPERTY(QColor borderColor MEMBER m_borderColor WRITE setBorderColor NOTIFY shapeChanged)
+    Q_PROPERTY(qreal shadowOpacity MEMBER m_shadowOpacity WRITE setShadowOpacity NOTIFY shapeChanged)
+    Q_PROPERTY(qreal shadowBlur MEMBER m_shadowBlur WRITE setShadowBlur NOTIFY shapeChanged)
+    Q_PROPERTY(qreal shadowOffsetY MEMBER m_shadowOffsetY WRITE setShadowOffsetY NOTIFY shapeChanged)
+    Q_PROPERTY(qreal reach READ reach NOTIFY shapeChanged)
+public:
+    using PaintedShape::PaintedShape;
+    void setRadius(qreal r) { set(m_radius, r); }
+    void setColor(const QColor& c) { set(m_color, c); }
+    void setBorderColor(const QColor& c) { set(m_borderColor, c); }
+    void setShadowOpacity(qreal o) { set(m_shadowOpacity, o); }
+    void setShadowBlur(qreal b) { set(m_shadowBlur, b); }
+    void setShadowOffsetY(qreal y) { set(m_shadowOffsetY, y); }
+    qreal reach() const;
+    void paint(QPainter* painter) override;
+
+private:
+    qreal m_radius = 24;
+    QColor m_color;
+    QColor m_borderColor;
+    qreal m_shadowOpacity = 0.08;
+    qreal m_shadowBlur = 24;
+    qreal m_shadowOffsetY = 14;
 };
 
 } // namespace kw::ui

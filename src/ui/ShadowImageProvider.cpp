@@ -40,9 +40,15 @@ void boxBlur(std::vector<float>& alpha, int width, int height, int radius, bool 
 QImage ShadowImageProvider::requestImage(const QString& id, QSize* size, const QSize&)
 {
     const QStringList parts = id.split(u'/');
-    const qreal radius = parts.value(0).toDouble();
-    const qreal blur = parts.value(1).toDouble();
-    const qreal opacity = std::clamp(parts.value(2).toDouble(), 0.0, 1.0);
+    QImage result = ninePatch(parts.value(0).toDouble(), parts.value(1).toDouble(),
+                              std::clamp(parts.value(2).toDouble(), 0.0, 1.0));
+    if (size)
+        *size = result.size();
+    return result;
+}
+
+QImage ShadowImageProvider::ninePatch(qreal radius, qreal blur, qreal opacity)
+{
     const int m = margin(blur);
     const int corner = int(std::ceil(radius));
     const int side = 2 * (m + corner) + 2;
@@ -72,8 +78,6 @@ QImage ShadowImageProvider::requestImage(const QString& id, QSize* size, const Q
         for (int x = 0; x < side; ++x)
             row[x] = qRgba(0, 0, 0, int(std::lround(alpha[std::size_t(y * side + x)] * opacity * 255)));
     }
-    if (size)
-        *size = result.size();
     return result;
 }
 

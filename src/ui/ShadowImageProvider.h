@@ -12,6 +12,9 @@ public:
     ShadowImageProvider() : QQuickImageProvider(QQuickImageProvider::Image) {}
     QImage requestImage(const QString& id, QSize* size, const QSize& requestedSize) override;
 
+    // The nine-patch picture itself: a blurred rounded rectangle with margin(blur) around it.
+    static QImage ninePatch(qreal radius, qreal blur, qreal opacity);
+
     // The width of the blurred rim around the shape, which the nine-patch keeps unstretched.
     static int margin(qreal blur) { return int(std::ceil(blur * 2)); }
 };

@@ -9,6 +9,15 @@
 
 namespace kw::ui {
 
+// The window repaints only what changes, and what changes is small: the software renderer draws it
+// for a fraction of the CPU that OpenGL on a software rasterizer takes, costs no GPU where there is
+// one, and needs no OpenGL context just to find out which kind of machine this is.
+void useDefaultRenderer()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") && qEnvironmentVariableIsEmpty("QSG_RHI_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+}
+
 using namespace Qt::StringLiterals;
 
 WindowSession::WindowSession(diagnosis::Scheduler& scheduler, std::shared_ptr<const probe::HardwareProbe> probe,

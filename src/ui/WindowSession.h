@@ -17,6 +17,10 @@ namespace kw::ui {
 
 class HardwareSimulator;
 
+// Qt Quick's software renderer, unless the environment names another (QT_QUICK_BACKEND,
+// QSG_RHI_BACKEND). Call before the first window is made.
+void useDefaultRenderer();
+
 // One program window with its diagnosis model. The caller supplies time, the probe and the
 // clipboard and browser, so the same window serves the desktop, screenshots and tests.
 class WindowSession {

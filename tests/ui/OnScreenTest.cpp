@@ -80,8 +80,7 @@ protected:
             QTest::qWait(50);
         ASSERT_FALSE(stack->property("busy").toBool()) << "the screen transition never ended";
         setAnimations(false);
-        // A breath that had begun still ends (up to 1 s), then a few frames reach the server.
-        QTest::qWait(1300);
+        QTest::qWait(300); // a few frames for the held scene to reach the server
     }
 
     void expectScreenMatchesFullRender(const char* step)

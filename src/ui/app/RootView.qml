@@ -160,12 +160,15 @@ Item {
         message: root.model.transientMessage
     }
 
-    LegalInformationView {
-        id: legalSheet
-        objectName: "legalSheet"
-        parent: T.Overlay.overlay
-        shown: root.showLegalInformation
-        onDismissed: root.showLegalInformation = false
+    // The sheet is built when it is first asked for: the first frame need not wait for it.
+    Loader {
+        active: root.showLegalInformation || item !== null
+        sourceComponent: LegalInformationView {
+            objectName: "legalSheet"
+            parent: T.Overlay.overlay
+            shown: root.showLegalInformation
+            onDismissed: root.showLegalInformation = false
+        }
     }
 
     Component {

@@ -10,13 +10,18 @@ Item {
     implicitWidth: holder.childrenRect.width + 2 * padding
     implicitHeight: holder.childrenRect.height + 2 * padding
 
-    SoftShadow { radius: 24; color: Qt.rgba(0, 0, 0, 0.08); blur: 24; offsetY: 14 }
-    Rectangle {
-        anchors.fill: parent
+    CardSurface {
+        id: surface
+        x: -reach
+        y: -reach
+        width: root.width + 2 * reach
+        height: root.height + 2 * reach
         radius: 24
         color: Qt.rgba(1, 1, 1, 0.62)
-        border.color: Qt.rgba(1, 1, 1, 0.55)
-        border.width: 1
+        borderColor: Qt.rgba(1, 1, 1, 0.55)
+        shadowOpacity: 0.08
+        shadowBlur: 24
+        shadowOffsetY: 14
     }
     Item {
         id: holder

@@ -5,9 +5,7 @@ import Kabelwacht
 // While the registry is read: a turning arc inside a breathing ring, and what is happening.
 Item {
     id: root
-    // Fresh view state each time the screen is shown.
-    property real arcRotation: 0
-    property bool pulse: false
+    // Fresh view state each time the screen is shown: the clock starts with the screen.
 
     ColumnLayout {
         anchors.fill: parent
@@ -21,21 +19,13 @@ Item {
             // Strokes lie on their outlines, half outside: the layout box is the ring's outline.
             implicitWidth: 174
             implicitHeight: 174
-            Rectangle {
+            Disc {
                 objectName: "ring"
                 anchors.centerIn: parent
-                // Breathing by size rather than by a scale transform keeps the edge smooth on the
-                // software renderer.
-                property real breath: root.pulse ? 1.08 : 0.92
-                width: (174 + 16) * breath; height: width
-                radius: width / 2
-                color: "transparent"
-                border.color: Theme.withAlpha(Theme.brandGreen, 0.14)
-                border.width: 16 * breath
-                Behavior on breath {
-                    enabled: Theme.animationsEnabled
-                    NumberAnimation { duration: 1000; easing.type: Easing.InOutQuad }
-                }
+                diameter: 174
+                lineWidth: 16
+                scale: clock.swing(1000, 0.92, 1.08)
+                color: Theme.withAlpha(Theme.brandGreen, 0.14)
             }
             ArcShape {
                 objectName: "arc"
@@ -74,23 +64,13 @@ Item {
             }
         }
 
-        Spinner { Layout.alignment: Qt.AlignHCenter; tint: Theme.brandGreen }
+        Spinner { Layout.alignment: Qt.AlignHCenter; tint: Theme.brandGreen; angle: clock.turn(800) }
 
         Item { Layout.fillHeight: true }
     }
 
     // One full turn every 1.25 s at constant speed; the ring grows and shrinks over 1 s each way.
-    NumberAnimation on arcRotation {
-        running: Theme.animationsEnabled
-        from: 0; to: 360
-        duration: 1250
-        loops: Animation.Infinite
-    }
-    Timer {
-        running: Theme.animationsEnabled
-        interval: 1000
-        repeat: true
-        triggeredOnStart: true
-        onTriggered: root.pulse = !root.pulse
-    }
+    FrameClock { id: clock; interval: 40 } // 25 steps a second: a steady turn, half the frames of a display
+    readonly property real arcRotation: clock.turn(1250)
+    readonly property bool pulse: clock.swing(1000, 0, 1) >= 0.5
 }

@@ -16,6 +16,7 @@ Popup {
     readonly property string phoneURL: "tel:" + AppInfo.phoneInternational
 
     onShownChanged: shown ? open() : close()
+    Component.onCompleted: if (shown) open() // built on demand, already asked for
     onClosed: dismissed()
 
     modal: true
