@@ -226,7 +226,7 @@ TEST(PortTest, PortsAreLookedAtOnceTheChargerHasSettled)
     auto probe = std::make_shared<FakeProbe>();
     probe->setReport(reportWithPorts(2, 2));
     Harness h(probe);
-    openFirstWindow(h);
+    ASSERT_NO_FATAL_FAILURE(openFirstWindow(h));
     // The second port shows nothing but that something is connected; that alone makes it active.
     probe->setActive({102});
     probe->setPower(true, 60);
@@ -253,7 +253,7 @@ TEST(PortTest, PowerOnNoPortOfAMachineWithPortsIsAWrongSourceNeverALimitedResult
         auto probe = std::make_shared<FakeProbe>();
         probe->setReport(reportWithPorts(2, 2));
         Harness h(probe);
-        openFirstWindow(h);
+        ASSERT_NO_FATAL_FAILURE(openFirstWindow(h));
         probe->setPortsVanished(c.portsVanished);
         probe->setPower(true, 96);
         EXPECT_TRUE(h.untilStatus(PortTestStatus::wrongPowerSource, 2s)) << c.what;
