@@ -21,8 +21,6 @@ const QString notAMacBook = u"Die App ist für MacBook Modelle ausgelegt."_s;
 const QString countFromRegistry = u"Die Portanzahl wurde direkt aus der Hardware-Registry abgeleitet."_s;
 } // namespace notes
 
-namespace {
-
 const QHash<QString, std::int64_t>& expectedPortCountTable()
 {
     static const QHash<QString, std::int64_t> table = [] {
@@ -44,6 +42,8 @@ const QHash<QString, std::int64_t>& expectedPortCountTable()
     }();
     return table;
 }
+
+namespace {
 
 bool mentionsMagSafe(const model::PortDescriptor& d)
 {

@@ -3,6 +3,8 @@
 #include "model/HardwareReport.h"
 #include "probe/Platform.h"
 
+#include <QHash>
+
 #include <optional>
 
 namespace kw::probe {
@@ -15,6 +17,8 @@ extern const QString notAMacBook;
 extern const QString countFromRegistry;
 } // namespace notes
 
+// Ports by model identifier, for the models whose count is known.
+const QHash<QString, std::int64_t>& expectedPortCountTable();
 std::optional<std::int64_t> lookupExpectedPortCount(const QString& modelIdentifier, const QString& marketingName);
 std::int64_t registryPortCount(const std::vector<model::PortDescriptor>& all, const model::MacIdentity& identity);
 std::vector<model::PortDescriptor> selectPortDescriptors(const std::vector<model::PortDescriptor>& all,

@@ -1,5 +1,5 @@
 #include "probe/ChildProcess.h"
-#include "probe/HardwareReportAssembly.h"
+#include "support/FixedTexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace kw::probe;
+namespace fixed = kw::test::fixed;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -92,11 +93,11 @@ INSTANTIATE_TEST_SUITE_P(
         Expected{u"macbookpro18-3"_s, 3, 3, false, {}, u"AppleTCControllerType10"_s},
         Expected{u"mac15-6"_s, 3, 3, false, {}, u"AppleHPMInterfaceType10"_s},
         Expected{u"mac14-2"_s, 2, 2, false, {}, u"AppleHPMInterfaceType10"_s},
-        Expected{u"macbookpro16-1"_s, 4, 0, false, {notes::intelMachine}, {}},
-        Expected{u"macbook10-1"_s, 1, 0, false, {notes::intelMachine}, {}},
+        Expected{u"macbookpro16-1"_s, 4, 0, false, {fixed::notes::intelMachine}, {}},
+        Expected{u"macbook10-1"_s, 1, 0, false, {fixed::notes::intelMachine}, {}},
         Expected{u"macbookpro17-1-missing-controller"_s, 2, 1, true, {}, u"AppleTCControllerType10"_s},
         Expected{u"macbook-neo-unlisted"_s, 2, 2, false, {}, u"AppleHPMInterfaceType10"_s},
-        Expected{u"mac14-3-mac-mini"_s, 2, 2, false, {notes::notAMacBook, notes::countFromRegistry},
+        Expected{u"mac14-3-mac-mini"_s, 2, 2, false, {fixed::notes::notAMacBook, fixed::notes::countFromRegistry},
                  u"AppleHPMInterfaceType10"_s}),
     [](const auto& info) {
         QString name = info.param.machine;

@@ -34,8 +34,12 @@ public:
         std::lock_guard l(m);
         power = model::PowerSnapshot{external, watts, std::nullopt, {}};
     }
+    // Ports in the set show only that something is connected: no power source, no PD partner.
     void setActive(std::set<model::RegistryEntryId> ids) { std::lock_guard l(m); active = std::move(ids); }
+    // The port services have left the registry: a look at the ports finds none of them.
+    void setPortsVanished(bool gone) { std::lock_guard l(m); vanished = gone; }
     int powerReads() const { std::lock_guard l(m); return reads; }
+    int portLooks() const { std::lock_guard l(m); return looks; }
 
     model::HardwareReport buildHardwareReport() const override { std::lock_guard l(m); return report; }
     model::PowerSnapshot readPowerSnapshot() const override
@@ -47,7 +51,10 @@ public:
     std::vector<model::PortObservation> observePorts(const std::vector<model::PortDescriptor>& ports) const override
     {
         std::lock_guard l(m);
+        ++looks;
         std::vector<model::PortObservation> out;
+        if (vanished)
+            return out;
         for (const auto& d : ports)
             out.push_back({d, active.count(d.id) > 0, false, false});
         return out;
@@ -58,7 +65,9 @@ private:
     model::HardwareReport report;
     model::PowerSnapshot power;
     std::set<model::RegistryEntryId> active;
+    bool vanished = false;
     mutable int reads = 0;
+    mutable int looks = 0;
 };
 
 inline model::HardwareReport reportWithPorts(int ports, int expected, bool appleSilicon = true)

@@ -106,6 +106,13 @@ TEST(ImportIoreg, BadDumpsAreRefusedClearly)
     EXPECT_TRUE(error("<?xml version=\"1.0\"?><plist><dict><key>IOObjectClass</key>").contains(u"Premature end"_s));
     EXPECT_EQ(error("<plist><dict><key>IOObjectClass</key><string>X</string></dict></plist>"),
               u"d.plist: [0]: the entry has no IORegistryEntryID (was the dump made with ioreg -a -l?)"_s);
+    // Two entries under one ID would make one of them unreachable by its ID.
+    const QByteArray service7 = "<dict><key>IORegistryEntryID</key><integer>7</integer>"
+                                "<key>IOObjectClass</key><string>IOService</string></dict>";
+    EXPECT_EQ(error("<plist><dict><key>IORegistryEntryID</key><integer>1</integer><key>IOObjectClass</key>"
+                    "<string>IORegistryEntry</string><key>IORegistryEntryName</key><string>Root</string>"
+                    "<key>IORegistryEntryChildren</key><array>" + service7 + service7 + "</array></dict></plist>"),
+              u"d.plist: root/Root[1]: the IORegistryEntryID 7 appears twice"_s);
     QByteArray deep = "<plist>";
     for (int i = 0; i < 2000; ++i)
         deep += "<array>";

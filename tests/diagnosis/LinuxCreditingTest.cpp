@@ -67,3 +67,20 @@ TEST(LinuxCrediting, TheChargingPortIsCreditedNotTheHubBeforeIt)
     ASSERT_TRUE(h.untilStatus(PortTestStatus::alreadyTested));
     EXPECT_EQ(h.model->portResults().size(), 1u);
 }
+
+TEST(LinuxCrediting, AppleSiliconPortsAreNumberedByTheirControllersAddress)
+{
+    // The typec class lists the controller at 0x3b first; it is the third USB-C port of the case.
+    auto tree = std::make_shared<RecordedTreeProbe>(u"m1pro-14-charging-usb-c-3"_s);
+    Harness h(tree);
+    h.startPortTests();
+    const auto descriptors = h.model->hardwareReport()->portDescriptors;
+    ASSERT_EQ(descriptors.size(), 3u) << "three USB-C ports; the MagSafe controller is none of them";
+    for (std::size_t i = 0; i < descriptors.size(); ++i)
+        EXPECT_EQ(descriptors[i].sortHint, std::int64_t(i + 1));
+
+    tree->plugIn();
+    ASSERT_TRUE(h.untilStatus(PortTestStatus::success));
+    EXPECT_EQ(h.model->portResults().at(0).controllerID, descriptors[2].id) << "port 3 charges";
+    EXPECT_EQ(h.model->portResults().at(0).adapterWatts, 60);
+}

@@ -16,11 +16,15 @@
 #include <vector>
 
 #include <dirent.h>
+#include <poll.h>
 #include <sys/types.h>
 #include <sys/wait.h>
+#include <unistd.h>
+#if defined(__linux__)
+#include <sys/syscall.h>
+#endif
 
 using namespace Qt::StringLiterals;
-using namespace std::chrono_literals;
 using kw::probe::ChildExit;
 using kw::probe::PosixProcessLauncher;
 using kw::probe::ProcessLauncher;
@@ -30,6 +34,12 @@ using kw::probe::Seconds;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Bounds on real time that hold on a busy machine and still prove the point: what would run for
+// longRun seconds (a child's own sleep, a deadline) is not waited out. Anything that merely takes a
+// moment (a kill, a scheduling delay) stays far below neverWaitedOut.
+constexpr double longRun = 30;
+constexpr double neverWaitedOut = 10;
 
 std::optional<ChildExit> runShell(const QString& script, Seconds timeout, const QStringList& extraEnvironment = {})
 {
@@ -76,18 +86,17 @@ int openDescriptorCount()
 }
 
 #if defined(__linux__)
-// Dead once /proc no longer lists it, or it is a zombie waiting for its new parent.
-bool processIsGone(pid_t pid)
+// Waits, without polling, until a process that is not our child has ended: a pidfd becomes readable
+// once it has. A process that no longer exists has ended too.
+bool endsSoon(pid_t pid)
 {
-    QFile stat(u"/proc/%1/stat"_s.arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray line = stat.readAll();
-    const qsizetype close = line.lastIndexOf(')');
-    if (close < 0 || close + 2 >= line.size())
-        return true;
-    const char state = line.at(close + 2);
-    return state == 'Z' || state == 'X';
+    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (fd < 0)
+        return errno == ESRCH;
+    pollfd entry {fd, POLLIN, 0};
+    const int ready = ::poll(&entry, 1, static_cast<int>(neverWaitedOut * 1000));
+    ::close(fd);
+    return ready == 1;
 }
 #endif
 
@@ -96,13 +105,12 @@ bool processIsGone(pid_t pid)
 TEST(ChildProcess, ReturnsOutputOfSuccessfulChild)
 {
     const auto start = Clock::now();
-    const auto result = runChildProcess(u"/bin/echo"_s, {u"hello"_s, u"world"_s}, Seconds(10));
+    const auto result = runChildProcess(u"/bin/echo"_s, {u"hello"_s, u"world"_s}, Seconds(longRun));
     ASSERT_TRUE(result);
     EXPECT_TRUE(result->exitedNormally);
     EXPECT_EQ(result->status, 0);
     EXPECT_EQ(result->standardOutput, QByteArray("hello world\n"));
-    // Returns when the child ends, not at the deadline.
-    EXPECT_LT(secondsSince(start), 2.0);
+    EXPECT_LT(secondsSince(start), neverWaitedOut) << "returns when the child ends, not at the deadline";
 }
 
 TEST(ChildProcess, CollectsOutputWrittenOverTime)
@@ -136,7 +144,7 @@ TEST(ChildProcess, StopsChildStillRunningAtDeadline)
     const auto start = Clock::now();
     const auto result = runChildProcess(u"/bin/sleep"_s, {u"30"_s}, Seconds(0.3));
     ASSERT_TRUE(result);
-    EXPECT_LT(secondsSince(start), 0.8);
+    EXPECT_LT(secondsSince(start), neverWaitedOut);
     EXPECT_FALSE(result->exitedNormally);
     EXPECT_EQ(result->status, SIGTERM);
 }
@@ -146,7 +154,7 @@ TEST(ChildProcess, ZeroTimeoutStopsChildAtOnce)
     const auto start = Clock::now();
     const auto result = runChildProcess(u"/bin/sleep"_s, {u"30"_s}, Seconds(0));
     ASSERT_TRUE(result);
-    EXPECT_LT(secondsSince(start), 0.5);
+    EXPECT_LT(secondsSince(start), neverWaitedOut);
     EXPECT_FALSE(result->exitedNormally);
 }
 
@@ -155,7 +163,7 @@ TEST(ChildProcess, KillsChildThatIgnoresSigterm)
     const auto start = Clock::now();
     const auto result = runShell(u"trap '' TERM; echo ready; sleep 30"_s, Seconds(0.3));
     ASSERT_TRUE(result);
-    EXPECT_LT(secondsSince(start), 0.3 + 0.5);
+    EXPECT_LT(secondsSince(start), neverWaitedOut) << "killed soon after the deadline";
     EXPECT_FALSE(result->exitedNormally);
     EXPECT_EQ(result->status, SIGKILL);
     EXPECT_EQ(result->standardOutput, QByteArray("ready\n"));
@@ -208,13 +216,13 @@ TEST(ChildProcess, ReturnsNonUtf8OutputByteExact)
 TEST(ChildProcess, DrainsOutputLargerThanPipeCapacity)
 {
     const auto start = Clock::now();
-    const auto zeros = runShell(u"head -c 1048576 /dev/zero"_s, Seconds(10));
+    const auto zeros = runShell(u"head -c 1048576 /dev/zero"_s, Seconds(longRun));
     ASSERT_TRUE(zeros);
     EXPECT_TRUE(zeros->exitedNormally);
     EXPECT_EQ(zeros->status, 0);
     EXPECT_EQ(zeros->standardOutput, QByteArray(1048576, '\0'));
 
-    const auto numbers = runShell(u"seq 1 200000"_s, Seconds(10));
+    const auto numbers = runShell(u"seq 1 200000"_s, Seconds(longRun));
     ASSERT_TRUE(numbers);
     EXPECT_TRUE(numbers->exitedNormally);
     QByteArray expected;
@@ -222,17 +230,17 @@ TEST(ChildProcess, DrainsOutputLargerThanPipeCapacity)
         expected += QByteArray::number(i) + '\n';
     EXPECT_EQ(numbers->standardOutput.size(), expected.size());
     EXPECT_TRUE(numbers->standardOutput == expected);
-    EXPECT_LT(secondsSince(start), 5.0);
+    EXPECT_LT(secondsSince(start), neverWaitedOut);
 }
 
 TEST(ChildProcess, ChattyStandardErrorDoesNotStallChild)
 {
     const auto start = Clock::now();
-    const auto result = runShell(u"head -c 4194304 /dev/zero >&2; echo done"_s, Seconds(10));
+    const auto result = runShell(u"head -c 4194304 /dev/zero >&2; echo done"_s, Seconds(longRun));
     ASSERT_TRUE(result);
     EXPECT_TRUE(result->exitedNormally);
     EXPECT_EQ(result->standardOutput, QByteArray("done\n"));
-    EXPECT_LT(secondsSince(start), 3.0);
+    EXPECT_LT(secondsSince(start), neverWaitedOut);
 }
 
 TEST(ChildProcess, StandardInputIsEmpty)
@@ -248,7 +256,7 @@ TEST(ChildProcess, GrandchildHoldingPipeDoesNotDelayPastDeadline)
     const auto start = Clock::now();
     const auto result = runShell(u"sleep 30 & echo $!; echo hi"_s, Seconds(0.5));
     ASSERT_TRUE(result);
-    EXPECT_LT(secondsSince(start), 0.5 + 0.5);
+    EXPECT_LT(secondsSince(start), neverWaitedOut);
     // The child itself ended well before the deadline; its real status is reported.
     EXPECT_TRUE(result->exitedNormally);
     EXPECT_EQ(result->status, 0);
@@ -257,10 +265,7 @@ TEST(ChildProcess, GrandchildHoldingPipeDoesNotDelayPastDeadline)
 #if defined(__linux__)
     const pid_t grandchild = firstLineAsPid(result->standardOutput);
     ASSERT_GT(grandchild, 0);
-    const auto waitStart = Clock::now();
-    while (!processIsGone(grandchild) && secondsSince(waitStart) < 2.0)
-        std::this_thread::sleep_for(10ms);
-    EXPECT_TRUE(processIsGone(grandchild));
+    EXPECT_TRUE(endsSoon(grandchild)) << "killed with its group, not left to sleep on";
 #endif
 }
 
@@ -355,12 +360,12 @@ TEST(ChildProcess, RunsConcurrentlyFromSeveralThreads)
             if (i % 4 == 3)
                 results[i] = runChildProcess(u"/bin/sleep"_s, {u"30"_s}, Seconds(0.3));
             else
-                results[i] = runShell(u"echo thread %1; head -c 200000 /dev/zero"_s.arg(i), Seconds(10));
+                results[i] = runShell(u"echo thread %1; head -c 200000 /dev/zero"_s.arg(i), Seconds(longRun));
         });
     }
     for (std::thread& t : threads)
         t.join();
-    EXPECT_LT(secondsSince(start), 5.0);
+    EXPECT_LT(secondsSince(start), neverWaitedOut);
 
     for (int i = 0; i < threadCount; ++i) {
         SCOPED_TRACE(i);

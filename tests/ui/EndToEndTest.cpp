@@ -1,10 +1,10 @@
 // A whole diagnosis through the real window, offscreen and on virtual time: every press is a mouse
 // click on the window or on the hardware simulator's window.
-#include "diagnosis/DiagnosisReport.h"
 #include "diagnosis/SystemServices.h"
 #include "diagnosis/VirtualScheduler.h"
 #include "probe/backends/simulated/MachineCatalogue.h"
 #include "probe/backends/simulated/SimulatedMac.h"
+#include "support/FixedTexts.h"
 #include "ui/WindowSession.h"
 
 #include <QGuiApplication>
@@ -15,9 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 Q_IMPORT_QML_PLUGIN(KabelwachtPlugin)
 
 using namespace kw;
+namespace fixed = kw::test::fixed;
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 using model::DiagnosticPhase;
@@ -133,6 +137,20 @@ protected:
         auto* item = find(name);
         return item ? item->property("text").toString() : QString();
     }
+    // Whether some visible item of the window shows exactly this text, wherever the layout puts it.
+    bool shows(const QString& text)
+    {
+        settle();
+        std::function<bool(QQuickItem*)> search = [&](QQuickItem* item) {
+            if (!item->isVisible())
+                return false;
+            if (item->property("text").toString() == text)
+                return true;
+            const auto children = item->childItems();
+            return std::any_of(children.begin(), children.end(), search);
+        };
+        return search(session->window()->contentItem());
+    }
 };
 
 } // namespace
@@ -190,6 +208,9 @@ TEST_F(EndToEnd, AFullDiagnosisByMouse)
     EXPECT_EQ(screen(), u"result"_s);
 
     EXPECT_EQ(textOf(u"verdictHeadline"_s), u"Mindestens ein USB-C Anschluss ist vermutlich defekt"_s);
+    EXPECT_TRUE(shows(u"An mindestens einem Anschluss wurde mit dem verwendeten, funktionierenden Netzteil keine "
+                      u"Ladeverbindung erkannt. Eine Prüfung beziehungsweise Reparatur des USB-C Anschlusses ist "
+                      u"empfehlenswert."_s));
     EXPECT_TRUE(find(u"repairButton"_s)->isVisible());
     EXPECT_EQ(find(u"sidebar"_s)->property("currentStep").toInt(), 4);
 
@@ -198,7 +219,7 @@ TEST_F(EndToEnd, AFullDiagnosisByMouse)
     EXPECT_TRUE(services.clipboard.contains(u"USB-C Anschluss 2: Anschluss vermutlich defekt"_s));
     EXPECT_TRUE(find(u"messageOverlay"_s)->isVisible());
     click(u"repairButton"_s);
-    EXPECT_EQ(services.openedUrls, QStringList{diagnosis::links::repairPageMacBookPro()});
+    EXPECT_EQ(services.openedUrls, QStringList{u"https://"_s + QStringLiteral(KW_MAKER_HOST) + fixed::paths::repairPro});
 }
 
 int main(int argc, char** argv)

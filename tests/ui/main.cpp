@@ -1,6 +1,7 @@
 // Runs the tst_*.qml files against the program's own QML module.
 #include "ui/ShadowImageProvider.h"
 
+#include <QCoreApplication>
 #include <QQmlEngine>
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
@@ -10,6 +11,8 @@ Q_IMPORT_QML_PLUGIN(KabelwachtPlugin)
 class Setup : public QObject {
     Q_OBJECT
 public slots:
+    // As the program does, so that a screen can be held against the version of the build.
+    void applicationAvailable() { QCoreApplication::setApplicationVersion(QStringLiteral(KW_PROJECT_VERSION)); }
     // Qt 6.4 does not yet look for modules in the resources by default.
     void qmlEngineAvailable(QQmlEngine* engine)
     {

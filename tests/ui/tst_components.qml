@@ -54,24 +54,42 @@ Item {
             mouseRelease(button)
         }
 
-        function test_markGeometry() {
-            const m = createTemporaryObject(mark, host, { size: 100 })
-            compare(m.width, 100)
-            fuzzyCompare(m.cornerRadius, 23.5, 0.001)
+        // What is drawn, not the constants it is drawn from.
+        function isGreen(c) { return c.g > c.r + 0.15 && c.g > c.b + 0.1 }
+
+        function test_markHasRoundCornersAndAShadowBelow() {
+            // At size 100 the corners are cut with a radius of 23.5: the curve passes about 6.9 from
+            // each edge on the diagonal. The shadow lies 6 below the mark.
+            const m = createTemporaryObject(mark, host, { size: 100, x: 50, y: 50 })
+            waitForRendering(m)
+            const image = grabImage(host)
+            verify(!isGreen(image.pixel(54, 54)), "the corner is cut away")
+            verify(isGreen(image.pixel(59, 59)), "the tile begins inside the curve")
+            verify(image.pixel(100, 153).r < image.pixel(100, 47).r - 0.05, "the shadow falls below, not above")
         }
 
-        function test_pillIsACapsule() {
-            const p = createTemporaryObject(pill, host)
-            compare(p.radius, p.height / 2)
-            fuzzyCompare(p.color.a, 0.1, 0.01)
+        function test_pillIsACapsuleTintedAtOneTenth() {
+            const p = createTemporaryObject(pill, host, { x: 200, y: 300, tint: Theme.alertRed })
+            waitForRendering(p)
+            const image = grabImage(host)
+            verify(Qt.colorEqual(image.pixel(201, 301), "white"), "round ends: the corner stays empty")
+            const inside = image.pixel(203, 300 + p.height / 2)
+            for (const channel of ["r", "g", "b"])
+                fuzzyCompare(inside[channel], 1 - 0.1 * (1 - Theme.alertRed[channel]), 0.01, channel)
         }
 
-        function test_everySymbolHasAGlyph() {
-            for (const name of ["play.fill", "info.circle", "checkmark.circle.fill", "checkmark", "globe",
-                                "magnifyingglass", "lock.shield", "bolt.fill", "externaldrive.connected.to.line.below",
-                                "envelope", "phone", "safari", "arrow.up.right.square", "checkmark.seal.fill",
-                                "hand.raised.fill", "exclamationmark.triangle.fill"])
-                verify(IconGlyphs.glyphs[name] !== undefined && IconGlyphs.glyphs[name].length > 0, name)
+        function test_everySymbolOfTheScreensHasAGlyph() {
+            for (const name of ["arrow.up.right", "arrow.up.right.square", "bolt.fill", "cable.connector", "checkmark",
+                                "checkmark.circle.fill", "checkmark.seal.fill", "circle", "cpu", "doc.on.doc", "envelope",
+                                "exclamationmark.triangle.fill", "externaldrive.connected.to.line.below", "globe",
+                                "hand.raised.fill", "info.circle", "lock.shield", "magnifyingglass", "phone", "play.fill",
+                                "safari", "waveform.path.ecg.rectangle", "wrench.and.screwdriver.fill", "xmark.circle",
+                                "xmark.circle.fill"]) {
+                const shown = Qt.createQmlObject("import Kabelwacht; Icon {}", host)
+                shown.name = name
+                verify(shown.text.length > 0, name)
+                shown.destroy()
+            }
         }
     }
 }

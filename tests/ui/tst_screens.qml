@@ -50,7 +50,17 @@ Item {
             const title = findChild(view, "statusTitle")
             compare(title.text, data.title)
             compare(String(title.color), String(Theme[data.tint]), "Text keeps 8 bits per channel")
-            verify(findChild(view, "statusDetail").text.length > 0)
+            const details = {
+                waitingForDisconnect: "Trennen Sie das Netzteil vollständig. Der nächste Test beginnt automatisch, sobald das MacBook wieder aus der Batterie versorgt wird.",
+                ready: "Schließen Sie das sicher funktionierende USB-C Ladekabel jetzt an den nächsten noch nicht getesteten Anschluss an.",
+                waitingForConnection: "Schließen Sie das sicher funktionierende USB-C Ladekabel jetzt an den nächsten noch nicht getesteten Anschluss an.",
+                checking: "Power Delivery, externe Stromversorgung und der aktive Port-Controller werden miteinander abgeglichen.",
+                alreadyTested: "Dieser Port wurde bereits erkannt. Ziehen Sie das Kabel ab und verwenden Sie danach einen anderen Anschluss.",
+                wrongPowerSource: "Möglicherweise ist MagSafe angeschlossen. Trennen Sie alle Stromquellen und verwenden Sie ausschließlich USB-C.",
+                timedOut: "Es wurde keine Ladeverbindung erkannt. Prüfen Sie Kabel und Netzteil noch einmal oder werten Sie diesen Anschluss als vermutlich defekt.",
+                success: "Die Ladeverbindung wurde erkannt. Ziehen Sie das Kabel ab; anschließend startet automatisch der nächste Test."
+            }
+            compare(findChild(view, "statusDetail").text, details[data.tag])
             compare(findChild(view, "countdownRow").visible, !!data.countdown)
             compare(findChild(view, "timeoutButtons").visible, !!data.buttons)
             const glyph = findChild(view, "statusGlyph")
