@@ -29,7 +29,8 @@ using model::PortTestStatus;
 
 namespace {
 
-class EndToEnd : public ::testing::Test {
+// Each run at a window size a user can set: the default and the smallest.
+class EndToEnd : public ::testing::TestWithParam<QSize> {
 protected:
     diagnosis::VirtualScheduler scheduler;
     diagnosis::RecordingSystemServices services;
@@ -46,6 +47,7 @@ protected:
         QString error;
         ASSERT_TRUE(session->load(error, /*animations=*/false)) << error.toStdString();
         ASSERT_TRUE(session->showSimulator(mac, error)) << error.toStdString();
+        session->window()->resize(GetParam());
         settle();
     }
 
@@ -155,7 +157,7 @@ protected:
 
 } // namespace
 
-TEST_F(EndToEnd, AFullDiagnosisByMouse)
+TEST_P(EndToEnd, AFullDiagnosisByMouse)
 {
     EXPECT_EQ(screen(), u"intro"_s);
     click(u"startButton"_s);
@@ -221,6 +223,9 @@ TEST_F(EndToEnd, AFullDiagnosisByMouse)
     click(u"repairButton"_s);
     EXPECT_EQ(services.openedUrls, QStringList{u"https://"_s + QStringLiteral(KW_MAKER_HOST) + fixed::paths::repairPro});
 }
+
+INSTANTIATE_TEST_SUITE_P(WindowSizes, EndToEnd, ::testing::Values(QSize(1080, 740), QSize(980, 680)),
+                         [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
 
 int main(int argc, char** argv)
 {
