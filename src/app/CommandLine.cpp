@@ -8,6 +8,7 @@
 #include "diagnosis/SystemServices.h"
 #include "diagnosis/VirtualScheduler.h"
 #include "diagnosis/script/ScriptRunner.h"
+#include "probe/FileOutput.h"
 #include "probe/HardwareProbe.h"
 #include "probe/HardwareReportAssembly.h"
 #include "probe/PortObserver.h"
@@ -22,7 +23,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <functional>
 
@@ -186,8 +186,22 @@ std::optional<probe::IoregInput> readInput(const QString& path, QString& error)
 
 int runImport(const QCommandLineParser& parser)
 {
+    const QString dumpPath = parser.positionalArguments().first();
+    if (parser.isSet(outOption)) {
+        // Refused before anything is read: the customer's dumps are never written over, and a FIFO
+        // or a device is no place for a machine file.
+        const QString out = parser.value(outOption);
+        QString refused = probe::unwritableOutput(out);
+        for (const QString& input : {dumpPath, parser.value(hardwareOption), parser.value(batteryOption)})
+            if (refused.isEmpty() && !input.isEmpty() && probe::sameFile(out, input))
+                refused = u"%1: is the input %2; name a new file for the machine file"_s.arg(out, input);
+        if (!refused.isEmpty()) {
+            print(stderr, u"kabelwacht import-ioreg: "_s + refused + u'\n');
+            return exitUsage;
+        }
+    }
     QString error;
-    const auto dump = readInput(parser.positionalArguments().first(), error);
+    const auto dump = readInput(dumpPath, error);
     std::optional<probe::IoregInput> hardware, battery;
     if (dump && parser.isSet(hardwareOption) && !(hardware = readInput(parser.value(hardwareOption), error)))
         error = error.isEmpty() ? u"cannot read the hardware overview"_s : error;
@@ -204,13 +218,12 @@ int runImport(const QCommandLineParser& parser)
     }
     const QByteArray json = QJsonDocument(*imported.machine).toJson(QJsonDocument::Indented);
     if (!parser.isSet(outOption)) {
-        std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
+        write(stdout, json);
         return 0;
     }
     // Written whole or not at all: a half-written machine file would only mislead.
-    QSaveFile out(parser.value(outOption));
-    if (!out.open(QIODevice::WriteOnly) || out.write(json) != json.size() || !out.commit()) {
-        print(stderr, u"kabelwacht import-ioreg: %1: cannot be written: %2\n"_s.arg(parser.value(outOption), out.errorString()));
+    if (const QString failed = probe::writeWholeFile(parser.value(outOption), json); !failed.isEmpty()) {
+        print(stderr, u"kabelwacht import-ioreg: "_s + failed + u'\n');
         return 1;
     }
     return 0;
@@ -293,12 +306,12 @@ int runCommandLine(int argc, char** argv)
 {
     const QString first = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (first == u"screenshot")
-        return runScreenshotCommand(argc, argv);
+        return finishStandardOutput(runScreenshotCommand(argc, argv));
     const bool windowOption = first.startsWith(u'-') && first != u"--help" && first != u"-h" && first != u"--version"
                            && first != u"-v";
     if (first.isEmpty() || windowOption)
-        return runWindowCommand(argc, argv);
-    return runCoreCommand(argc, argv);
+        return finishStandardOutput(runWindowCommand(argc, argv));
+    return finishStandardOutput(runCoreCommand(argc, argv));
 }
 
 } // namespace kw::app

@@ -6,15 +6,37 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+
 namespace kw::app {
 
 using namespace Qt::StringLiterals;
 
-void print(FILE* stream, const QString& text)
+namespace {
+int standardOutputError = 0; // the first error in writing standard output
+}
+
+void print(FILE* stream, const QString& text) { write(stream, text.toUtf8()); }
+
+void write(FILE* stream, const QByteArray& bytes)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
-    std::fflush(stream);
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) == std::size_t(bytes.size());
+    if ((!written || std::fflush(stream) != 0) && stream == stdout && !standardOutputError)
+        standardOutputError = errno ? errno : EIO;
+}
+
+int finishStandardOutput(int status)
+{
+    errno = 0;
+    if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && !standardOutputError)
+        standardOutputError = errno ? errno : EIO;
+    if (!standardOutputError)
+        return status;
+    print(stderr, u"kabelwacht: standard output could not be written whole: %1\n"_s.arg(
+                      QString::fromLocal8Bit(std::strerror(standardOutputError))));
+    return status == 0 ? 1 : status;
 }
 
 void setApplicationInfo()

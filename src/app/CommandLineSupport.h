@@ -17,6 +17,10 @@ namespace kw::app {
 inline constexpr int exitUsage = 2;
 
 void print(FILE* stream, const QString& text);
+void write(FILE* stream, const QByteArray& bytes);
+// The exit status once standard output has been written out: a write that failed (a full disk, a
+// closed pipe) is said on standard error and turns success into status 1.
+int finishStandardOutput(int status);
 void setApplicationInfo();
 
 const QCommandLineOption& helpOption();

@@ -5,10 +5,12 @@
 #include "diagnosis/QtScheduler.h"
 #include "diagnosis/VirtualScheduler.h"
 #include "diagnosis/script/ScriptRunner.h"
+#include "probe/FileOutput.h"
 #include "probe/HardwareProbe.h"
 #include "ui/DesktopSystemServices.h"
 #include "ui/WindowSession.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
@@ -154,6 +156,11 @@ int runScreenshotCommand(int argc, char** argv)
         print(stderr, u"kabelwacht screenshot: --out FILE.png is required. Run 'kabelwacht screenshot --help'.\n"_s);
         return exitUsage;
     }
+    const QString out = parser.value(outOption);
+    if (const QString refused = probe::unwritableOutput(out); !refused.isEmpty()) {
+        print(stderr, u"kabelwacht screenshot: "_s + refused + u'\n');
+        return exitUsage;
+    }
     std::vector<diagnosis::script::Line> script;
     if (!readScriptOption(parser, scriptOption, u"kabelwacht screenshot"_s, script))
         return exitUsage;
@@ -184,9 +191,15 @@ int runScreenshotCommand(int argc, char** argv)
     settle(std::chrono::milliseconds(400));
 
     const QImage image = session.window()->grabWindow();
-    const QString out = parser.value(outOption);
-    if (image.isNull() || !image.save(out, "PNG")) {
-        print(stderr, u"kabelwacht screenshot: %1: the picture could not be saved\n"_s.arg(out));
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        print(stderr, u"kabelwacht screenshot: %1: the picture could not be made\n"_s.arg(out));
+        return 1;
+    }
+    // An older picture stays whole until the new one is complete.
+    if (const QString failed = probe::writeWholeFile(out, png); !failed.isEmpty()) {
+        print(stderr, u"kabelwacht screenshot: "_s + failed + u'\n');
         return 1;
     }
     return 0;

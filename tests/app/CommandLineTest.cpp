@@ -2,6 +2,7 @@
 #include "probe/HardwareReportAssembly.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,6 +10,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace kw::probe;
 using namespace Qt::StringLiterals;
@@ -29,6 +32,39 @@ CliRun kabelwacht(const QStringList& arguments)
     EXPECT_TRUE(exit && exit->exitedNormally);
     return exit ? CliRun{exit->status, QString::fromUtf8(exit->standardOutput)} : CliRun{};
 }
+
+// The program run by a shell script, for redirections, limits and a working folder of its own:
+// "$0" is the program, "$@" the arguments; standard error is folded into the output unless the
+// script sends it elsewhere.
+CliRun shell(const QString& script, const QStringList& arguments = {}, Seconds timeout = Seconds(60))
+{
+    QStringList shellArgs{u"-c"_s, script, QStringLiteral(KW_PROGRAM)};
+    shellArgs += arguments;
+    const auto exit = runChildProcess(u"/bin/sh"_s, shellArgs, timeout);
+    EXPECT_TRUE(exit && exit->exitedNormally) << script.toStdString();
+    return exit ? CliRun{exit->status, QString::fromUtf8(exit->standardOutput)} : CliRun{};
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// What a folder holds, file names only.
+QStringList namesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+const QString realMac = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/real-mac/m3pro-mac15-6/"_s;
 
 QJsonObject probeJson(const QString& machine)
 {
@@ -329,4 +365,93 @@ TEST(CommandLine, LinuxTreesWithoutTheUsualParts)
     const QJsonObject noPower = probeOf(u"no-power-supply-class"_s);
     EXPECT_FALSE(noPower[u"power"_s][u"externalPowerConnected"_s].toBool());
     EXPECT_TRUE(noPower[u"observations"_s][1][u"partnerIdentityVisible"_s].toBool());
+}
+
+TEST(CommandLine, WriteErrorsOnStandardOutputAreNotSuccess)
+{
+    if (!QFileInfo(u"/dev/full"_s).exists())
+        GTEST_SKIP() << "no /dev/full here";
+    const QString script = QStringLiteral(KW_SOURCE_DIR) + u"/docs/examples/m2-air.script"_s;
+    for (const QStringList& command :
+         {QStringList{u"probe"_s}, QStringList{u"probe"_s, u"--json"_s}, QStringList{u"machines"_s},
+          QStringList{u"run"_s, u"--machine"_s, u"mac14-2"_s, u"--script"_s, script},
+          QStringList{u"import-ioreg"_s, realMac + u"ioport.plist"_s}, QStringList{u"--help"_s}}) {
+        // Standard error stays with us; standard output goes to a device that is always full.
+        const CliRun run = shell(u"exec \"$0\" \"$@\" 2>&1 >/dev/full"_s, command);
+        EXPECT_EQ(run.status, 1) << command.join(u' ').toStdString();
+        EXPECT_TRUE(run.output.endsWith(u"kabelwacht: standard output could not be written whole: No space left on device\n"_s))
+            << run.output.toStdString();
+    }
+}
+
+TEST(CommandLine, ImportNeverWritesOverItsInputOrWhatIsNotAFile)
+{
+    QTemporaryDir dir;
+    const QString dump = dir.filePath(u"d.plist"_s);
+    writeFile(dump, contentOf(realMac + u"ioport.plist"_s));
+    const QByteArray original = contentOf(dump);
+    ASSERT_TRUE(QFile::link(dump, dir.filePath(u"link.json"_s)));
+    const QString hardware = dir.filePath(u"hardware.json"_s);
+    writeFile(hardware, contentOf(realMac + u"hardware.json"_s));
+
+    for (const QString& out : {dump, dir.filePath(u"link.json"_s), dir.path() + u"/./d.plist"_s}) {
+        const CliRun same = kabelwacht({u"import-ioreg"_s, dump, u"--out"_s, out});
+        EXPECT_EQ(same.status, 2) << out.toStdString();
+        EXPECT_TRUE(same.output.contains(u"is the input"_s)) << same.output.toStdString();
+    }
+    const CliRun overHardware = kabelwacht({u"import-ioreg"_s, dump, u"--hardware"_s, hardware, u"--out"_s, hardware});
+    EXPECT_EQ(overHardware.status, 2);
+    EXPECT_EQ(contentOf(dump), original);
+    EXPECT_EQ(contentOf(hardware), contentOf(realMac + u"hardware.json"_s));
+
+    // A FIFO would block the writer, a device or a folder would be replaced by a rename.
+    const QString fifo = dir.filePath(u"fifo"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& out : {fifo, u"/dev/null"_s, dir.path()}) {
+        const CliRun refused = kabelwacht({u"import-ioreg"_s, dump, u"--out"_s, out});
+        EXPECT_EQ(refused.status, 2) << out.toStdString();
+        EXPECT_EQ(refused.output, u"kabelwacht import-ioreg: %1: not a regular file; name a file to be written\n"_s.arg(out));
+    }
+    EXPECT_FALSE(QFileInfo(fifo).isFile()) << "still a FIFO";
+    EXPECT_FALSE(QFileInfo(u"/dev/null"_s).isFile());
+}
+
+TEST(CommandLine, AFullDiskLeavesTheOldFileWhole)
+{
+    QTemporaryDir dir;
+    const QString machine = dir.filePath(u"customer.json"_s);
+    const QString picture = dir.filePath(u"window.png"_s);
+    writeFile(machine, "the old machine file\n");
+    writeFile(picture, "the old picture\n");
+    // Files may not grow at all: every write fails as on a full disk (EFBIG instead of ENOSPC).
+    const QString fullDisk = u"trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\" 2>&1"_s;
+
+    const CliRun imported = shell(fullDisk, {u"import-ioreg"_s, realMac + u"ioport.plist"_s, u"--out"_s, machine});
+    EXPECT_EQ(imported.status, 1);
+    EXPECT_TRUE(imported.output.startsWith(u"kabelwacht import-ioreg: %1: cannot be written: "_s.arg(machine)))
+        << imported.output.toStdString();
+
+    const CliRun shot = shell(fullDisk, {u"screenshot"_s, u"--out"_s, picture}, Seconds(120));
+    EXPECT_EQ(shot.status, 1);
+    EXPECT_TRUE(shot.output.contains(u"kabelwacht screenshot: %1: cannot be written: "_s.arg(picture))) << shot.output.toStdString();
+
+    EXPECT_EQ(contentOf(machine), "the old machine file\n");
+    EXPECT_EQ(contentOf(picture), "the old picture\n");
+    EXPECT_EQ(namesIn(dir.path()), (QStringList{u"customer.json"_s, u"window.png"_s})) << "no half-written file left";
+
+    // With room on the disk the picture is replaced whole.
+    const CliRun written = shell(u"exec \"$0\" \"$@\" 2>&1"_s, {u"screenshot"_s, u"--out"_s, picture}, Seconds(120));
+    EXPECT_EQ(written.status, 0) << written.output.toStdString();
+    EXPECT_TRUE(contentOf(picture).startsWith("\x89PNG"));
+}
+
+TEST(CommandLine, ScreenshotRefusesAFifoInsteadOfBlocking)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(u"fifo.png"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const CliRun run = shell(u"exec \"$0\" \"$@\" 2>&1"_s, {u"screenshot"_s, u"--out"_s, fifo}, Seconds(60));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.output.endsWith(u"kabelwacht screenshot: %1: not a regular file; name a file to be written\n"_s.arg(fifo)))
+        << run.output.toStdString();
 }
