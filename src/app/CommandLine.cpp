@@ -229,19 +229,30 @@ int runImport(const QCommandLineParser& parser)
     return 0;
 }
 
+const QCommandLineOption recordOutOption(u"out"_s,
+                                         u"The folder to record into (required); it must not exist yet, or be empty."_s,
+                                         u"DIR"_s);
+
 int runRecord(const QCommandLineParser& parser)
 {
-    if (!parser.isSet(outOption)) {
+    if (!parser.isSet(recordOutOption)) {
         print(stderr, u"kabelwacht record-sysfs: --out DIR is required. Run 'kabelwacht record-sysfs --help'.\n"_s);
         return exitUsage;
     }
+    const QString out = parser.value(recordOutOption);
     const QString root = parser.isSet(fsRootOption()) ? parser.value(fsRootOption()) : u"/"_s;
-    const QString error = probe::recordSysfs(root, parser.value(outOption));
-    if (!error.isEmpty()) {
-        print(stderr, u"kabelwacht record-sysfs: "_s + error + u'\n');
-        return exitUsage;
+    const probe::SysfsRecording recording = probe::recordSysfs(root, out);
+    if (!recording.error.isEmpty()) {
+        print(stderr, u"kabelwacht record-sysfs: "_s + recording.error + u'\n');
+        return recording.badInput ? exitUsage : 1;
     }
-    print(stdout, u"Recorded into %1; 'kabelwacht probe --fs-root %1' replays it.\n"_s.arg(parser.value(outOption)));
+    QString summary = u"Recorded into %1; 'kabelwacht probe --fs-root %1' replays it.\n"_s.arg(out);
+    if (!recording.cut.isEmpty())
+        summary += u"Cut to their first %1 KiB (the program reads less): %2\n"_s.arg(probe::maxRecordedAttributeBytes / 1024)
+                       .arg(recording.cut.join(u", "_s));
+    if (!recording.leftOut.isEmpty())
+        summary += u"Left out, as they lead out of the recorded tree: %1\n"_s.arg(recording.leftOut.join(u", "_s));
+    print(stdout, summary);
     return 0;
 }
 
@@ -264,7 +275,7 @@ const std::vector<Command>& commands()
         {u"import-ioreg"_s, u"Turn an ioreg dump (ioreg -a -l) of a real Mac into a machine file."_s,
          {hardwareOption, batteryOption, outOption}, runImport, 1},
         {u"record-sysfs"_s, u"Copy what the Linux backend reads from this computer into a folder (--out DIR)."_s,
-         {outOption, fsRootOption()}, runRecord},
+         {recordOutOption, fsRootOption()}, runRecord},
     };
     return list;
 }

@@ -455,3 +455,51 @@ TEST(CommandLine, ScreenshotRefusesAFifoInsteadOfBlocking)
     EXPECT_TRUE(run.output.endsWith(u"kabelwacht screenshot: %1: not a regular file; name a file to be written\n"_s.arg(fifo)))
         << run.output.toStdString();
 }
+
+TEST(CommandLine, ARecordingIntoARelativeFolderReplaysLikeTheOriginal)
+{
+    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/ucsi-notebook-charging-port2"_s;
+    QTemporaryDir work;
+    // In a folder of its own, as the README shows it: --out names a folder relative to it.
+    const CliRun recorded = shell(u"cd \"$1\" && shift && exec \"$0\" \"$@\" 2>&1"_s,
+                                  {work.path(), u"record-sysfs"_s, u"--out"_s, u"rec"_s, u"--fs-root"_s, tree});
+    ASSERT_EQ(recorded.status, 0) << recorded.output.toStdString();
+    EXPECT_EQ(recorded.output, u"Recorded into rec; 'kabelwacht probe --fs-root rec' replays it.\n"_s);
+    const QFileInfo link(work.filePath(u"rec/sys/class/typec/port1"_s));
+    EXPECT_TRUE(link.isSymLink());
+    EXPECT_FALSE(link.symLinkTarget().isEmpty());
+    EXPECT_TRUE(link.isDir()) << "the link leads into the recording";
+
+    auto probeOf = [](const QString& root) {
+        QJsonObject probe = QJsonDocument::fromJson(
+            kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s, root}).output.toUtf8()).object();
+        probe.remove(u"backend"_s);
+        return probe;
+    };
+    const QJsonObject replayed = probeOf(work.filePath(u"rec"_s));
+    EXPECT_EQ(replayed, probeOf(tree));
+    EXPECT_EQ(replayed[u"power"_s][u"adapterWatts"_s].toInt(), 94);
+    EXPECT_EQ(replayed[u"report"_s][u"rawControllerCount"_s].toInt(), 4);
+}
+
+TEST(CommandLine, ARecordingThatCannotBeWrittenIsNoSuccessAndLeavesNothing)
+{
+    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/ucsi-notebook-charging-port2"_s;
+    QTemporaryDir work;
+    const CliRun full = shell(u"trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\" 2>&1"_s,
+                              {u"record-sysfs"_s, u"--fs-root"_s, tree, u"--out"_s, work.filePath(u"rec"_s)});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_TRUE(full.output.startsWith(u"kabelwacht record-sysfs: "_s) && full.output.contains(u"cannot be written"_s))
+        << full.output.toStdString();
+    EXPECT_FALSE(full.output.contains(u"Recorded"_s));
+    EXPECT_EQ(namesIn(work.path()), QStringList()) << "neither the recording nor a part of it";
+
+    const CliRun nowhere = kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, u"/nonexistent"_s, u"--out"_s, work.filePath(u"x"_s)});
+    EXPECT_EQ(nowhere.status, 2);
+    EXPECT_EQ(nowhere.output, u"kabelwacht record-sysfs: /nonexistent: not a tree to record (it has no sys folder)\n"_s);
+    EXPECT_EQ(namesIn(work.path()), QStringList());
+
+    const CliRun help = kabelwacht({u"record-sysfs"_s, u"--help"_s});
+    EXPECT_TRUE(help.output.contains(u"--out <DIR>"_s)) << help.output.toStdString();
+    EXPECT_FALSE(help.output.contains(u"machine file"_s) || help.output.contains(u"standard output"_s));
+}
