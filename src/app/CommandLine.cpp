@@ -61,6 +61,8 @@ int runProbe(const QCommandLineParser& parser)
     if (!backend)
         return exitUsage;
     const probe::Platform& platform = *backend->platform;
+    // One reading for all three, as a polling cycle sees the machine.
+    const auto held = probe::holdReading(platform);
     probe::ProbeReading reading;
     reading.backendName = platform.backendName;
     reading.report = probe::buildHardwareReport(platform);

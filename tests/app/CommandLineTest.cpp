@@ -503,3 +503,23 @@ TEST(CommandLine, ARecordingThatCannotBeWrittenIsNoSuccessAndLeavesNothing)
     EXPECT_TRUE(help.output.contains(u"--out <DIR>"_s)) << help.output.toStdString();
     EXPECT_FALSE(help.output.contains(u"machine file"_s) || help.output.contains(u"standard output"_s));
 }
+
+TEST(CommandLine, ATreeWithMorePortsThanAnyComputerIsRefusedAtOnce)
+{
+    QTemporaryDir many;
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_TRUE(QDir().mkpath(many.filePath(u"sys/class/typec/port%1"_s.arg(i))));
+    // Read port by port, such a tree once took minutes; it is refused before it is read.
+    const CliRun probe = kabelwacht({u"probe"_s, u"--fs-root"_s, many.path()});
+    EXPECT_EQ(probe.status, 2);
+    EXPECT_EQ(probe.output, u"kabelwacht probe: %1: publishes 2000 Type-C ports; no computer has more than 64, so it is "
+                            u"not read\n"_s.arg(many.path()));
+    EXPECT_EQ(kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, many.path(), u"--out"_s, many.filePath(u"rec"_s)}).status, 2);
+
+    QTemporaryDir most;
+    for (int i = 0; i < 64; ++i)
+        ASSERT_TRUE(QDir().mkpath(most.filePath(u"sys/class/typec/port%1"_s.arg(i))));
+    const CliRun read = kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s, most.path()});
+    ASSERT_EQ(read.status, 0) << read.output.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(read.output.toUtf8())[u"observations"_s].toArray().size(), 64);
+}

@@ -15,7 +15,7 @@ struct IdentityFixture : ::testing::Test {
 
     model::MacIdentity detect()
     {
-        Platform platform{u"fake"_s, kernel, launcher, nullptr, nullptr};
+        Platform platform{u"fake"_s, kernel, launcher, nullptr, nullptr, nullptr};
         return detectMacIdentity(platform);
     }
     void appleSilicon(const QString& model)

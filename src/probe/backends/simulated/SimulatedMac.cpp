@@ -30,7 +30,7 @@ SimulatedMac::SimulatedMac(MachineDescription machine, QString profilerHelperPat
 Platform SimulatedMac::platform()
 {
     auto self = shared_from_this();
-    return {u"simulated Mac: %1"_s.arg(m_machine.title), self, self, self, self};
+    return {u"simulated Mac: %1"_s.arg(m_machine.title), self, self, self, self, nullptr}; // answers every call live
 }
 
 QString SimulatedMac::title() const

@@ -315,7 +315,21 @@ bool portDataUnavailable(const SysfsFixedFacts& facts, bool hasPorts)
 
 bool hasTypecPorts(const QString& root)
 {
-    return !typecPorts(SysfsTree(root)).isEmpty();
+    return typecPortCount(root) > 0;
+}
+
+qsizetype typecPortCount(const QString& root)
+{
+    return typecPorts(SysfsTree(root)).size();
+}
+
+QString typecPortsProblem(const QString& root, const QString& where)
+{
+    const qsizetype count = typecPortCount(root);
+    if (count <= maxTypecPorts)
+        return {};
+    return u"%1 publishes %2 Type-C ports; no computer has more than %3, so it is not read"_s.arg(where).arg(count).arg(
+        maxTypecPorts);
 }
 
 bool portDataUnavailable(const QString& root)
@@ -342,7 +356,7 @@ MachineDescription readSysfsMachine(const QString& root, const SysfsFixedFacts& 
     MachineDescription m;
     m.title = u"This computer (Linux)"_s;
     const SysfsTree tree(root);
-    const QStringList ports = typecPorts(tree);
+    const QStringList ports = typecPorts(tree).mid(0, maxTypecPorts);
     if (!id.model.isEmpty())
         m.kernelValues[u"hw.model"_s] = id.model;
     // A machine whose ports cannot be judged is not claimed as Apple silicon.

@@ -2,6 +2,7 @@
 
 #include "probe/FileOutput.h"
 #include "probe/backends/sysfs/SysfsFiles.h"
+#include "probe/backends/sysfs/SysfsMachine.h"
 
 #include <QDir>
 #include <QFile>
@@ -164,6 +165,11 @@ SysfsRecording recordSysfs(const QString& root, const QString& out)
     const SysfsTree tree(root);
     if (!tree.isFolder(root + u"/sys"_s)) {
         refused.error = u"%1: not a tree to record (it has no sys folder)"_s.arg(root);
+        refused.badInput = true;
+        return refused;
+    }
+    if (const QString problem = typecPortsProblem(root, root + u":"_s); !problem.isEmpty()) {
+        refused.error = problem;
         refused.badInput = true;
         return refused;
     }

@@ -1,5 +1,6 @@
 #include "probe/backends/sysfs/SysfsFiles.h"
 #include "probe/backends/sysfs/SysfsMachine.h"
+#include "probe/backends/sysfs/SysfsPlatform.h"
 #include "probe/backends/sysfs/SysfsRecorder.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
+
+#include <thread>
 
 using namespace kw::probe;
 using namespace Qt::StringLiterals;
@@ -314,4 +317,44 @@ TEST(SysfsRecorder, RefusesWhatItCannotRecordAndLeavesNothingBehind)
     EXPECT_EQ(recordSysfs(t.root(), out.filePath(u"empty"_s)).error, QString());
     EXPECT_TRUE(QFileInfo(out.filePath(u"empty/sys/class/typec/port0"_s)).isSymLink());
     EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"empty"_s});
+}
+
+TEST(SysfsPlatform, AnOperationHoldsOneReadingHoweverLongItTakes)
+{
+    Tree t;
+    t.dir(u"sys/class/typec/port0"_s);
+    const auto platform = SysfsPlatform::create(t.root(), QString());
+    auto ports = [&] { return platform->matchingServices(u"AppleHPMInterfaceType10"_s)->size(); };
+    {
+        const auto held = platform->hold();
+        EXPECT_EQ(ports(), 1u);
+        t.dir(u"sys/class/typec/port1"_s); // a port appears in the middle of the operation
+        EXPECT_EQ(ports(), 1u) << "the operation goes on with the reading it began with";
+        {
+            const auto inner = platform->hold();
+            EXPECT_EQ(ports(), 1u) << "an operation within it keeps the outer reading";
+        }
+        EXPECT_EQ(ports(), 1u);
+        std::size_t elsewhere = 0;
+        std::thread([&] { elsewhere = ports(); }).join();
+        EXPECT_EQ(elsewhere, 2u) << "another thread holds nothing and reads afresh";
+    }
+    EXPECT_EQ(ports(), 2u) << "the next operation sees the change";
+}
+
+TEST(SysfsMachine, ImpossibleSupplyValuesGiveNoWatts)
+{
+    Tree t;
+    t.ucsiPort(0);
+    const QString supply = u"sys/class/power_supply/ucsi-source-psy-USBC000:001/"_s;
+    t.write(supply + u"type"_s, "USB\n");
+    t.write(supply + u"online"_s, "1\n");
+    t.write(supply + u"voltage_max"_s, "9223372036854775807\n");
+    t.write(supply + u"current_max"_s, "9223372036854775807\n");
+    const MachineDescription m = readSysfsMachine(t.root());
+    ASSERT_TRUE(m.adapterDetails);
+    EXPECT_EQ(m.adapterDetails->find(u"Watts"_s), nullptr) << "not a wattage any charger has";
+    t.write(supply + u"voltage_max"_s, "20000000\n");
+    t.write(supply + u"current_max"_s, "3250000\n");
+    EXPECT_EQ(valueOf(*readSysfsMachine(t.root()).adapterDetails, u"Watts"_s), PropertyValue(std::int64_t(65)));
 }
