@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 
 namespace kw::probe {
 
@@ -90,7 +91,9 @@ private:
     void notifyChanged();
 
     const MachineEntry* entryLocked(RegistryEntry entry) const;
-    bool isKindOfLocked(const QString& className, const QString& wanted) const;
+    // known: answers for classes met before in the same search, shared along each chain.
+    bool isKindOfLocked(const QString& className, const QString& wanted,
+                        std::unordered_map<QString, bool>* known = nullptr) const;
 
     mutable std::mutex m_mutex;
     MachineDescription m_machine;
