@@ -218,7 +218,7 @@ int runImport(const QCommandLineParser& parser)
         print(stderr, u"kabelwacht import-ioreg: "_s + imported.error + u'\n');
         return exitUsage;
     }
-    const QByteArray json = QJsonDocument(*imported.machine).toJson(QJsonDocument::Indented);
+    const QByteArray& json = imported.json;
     if (!parser.isSet(outOption)) {
         write(stdout, json);
         return 0;
