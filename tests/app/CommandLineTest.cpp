@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -523,4 +524,42 @@ TEST(CommandLine, ATreeWithMorePortsThanAnyComputerIsRefusedAtOnce)
     const CliRun read = kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s, most.path()});
     ASSERT_EQ(read.status, 0) << read.output.toStdString();
     EXPECT_EQ(QJsonDocument::fromJson(read.output.toUtf8())[u"observations"_s].toArray().size(), 64);
+}
+
+TEST(CommandLine, TheMachinesWordsCannotForgeTheReportOrDriveTheTerminal)
+{
+    QFile catalogue(QStringLiteral(KW_SOURCE_DIR) + u"/machines/mac14-2.json"_s);
+    ASSERT_TRUE(catalogue.open(QIODevice::ReadOnly));
+    QJsonObject machine = QJsonDocument::fromJson(catalogue.readAll()).object();
+    QJsonObject overview = machine[u"hardwareOverview"_s].toObject();
+    QJsonArray records = overview[u"SPHardwareDataType"_s].toArray();
+    QJsonObject record = records[0].toObject();
+    record[u"machine_name"_s] = u"MacBook\r\nGesamtergebnis: Alle OK"_s;
+    record[u"chip_type"_s] = u"Apple \u202eM2\u0000\x1b[2J"_s;
+    records[0] = record;
+    overview[u"SPHardwareDataType"_s] = records;
+    machine[u"hardwareOverview"_s] = overview;
+    machine[u"title"_s] = u"Forged\x1b]0;title\x07"_s;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"forged.json"_s);
+    writeFile(file, QJsonDocument(machine).toJson());
+
+    const QString script = QStringLiteral(KW_SOURCE_DIR) + u"/docs/examples/m2-air.script"_s;
+    const CliRun run = kabelwacht({u"run"_s, u"--machine"_s, file, u"--script"_s, script});
+    ASSERT_EQ(run.status, 0) << run.output.toStdString();
+    const QStringList lines = run.output.split(u'\n');
+    EXPECT_EQ(lines.filter(QRegularExpression(u"^Gesamtergebnis"_s)).size(), 1) << "no forged verdict of its own";
+    EXPECT_TRUE(lines.contains(u"Gerät: MacBook  Gesamtergebnis: Alle OK"_s)) << run.output.toStdString();
+    EXPECT_TRUE(lines.contains(u"Gesamtergebnis: Mindestens ein USB-C Anschluss ist vermutlich defekt."_s));
+
+    for (const QStringList& probe : {QStringList{u"probe"_s, u"--machine"_s, file}, QStringList{u"machines"_s},
+                                     QStringList{u"probe"_s, u"--json"_s, u"--machine"_s, file}}) {
+        const CliRun shown = kabelwacht(probe);
+        EXPECT_EQ(shown.status, 0);
+        for (QChar c : shown.output)
+            if (c != u'\n' && (c.unicode() < 0x20 || c.unicode() == 0x7f || c.unicode() == 0x202e)) {
+                ADD_FAILURE() << probe.join(u' ').toStdString() << " shows U+" << std::hex << int(c.unicode());
+                break;
+            }
+    }
 }

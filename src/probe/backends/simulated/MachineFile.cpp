@@ -1,5 +1,6 @@
 #include "probe/backends/simulated/MachineDescription.h"
 
+#include "probe/MachineText.h"
 #include "probe/backends/simulated/JsonText.h"
 
 #include <QFile>
@@ -351,8 +352,8 @@ struct Parser {
             } else {
                 fail(keyPlace(place, u"kind"_s), u"must be \"USB-C\" or \"MagSafe\", not \"%1\""_s.arg(kind));
             }
-            if (o.contains(u"label"))
-                socket.label = requireString(o.value(u"label"), keyPlace(place, u"label"_s));
+            if (o.contains(u"label")) // an imported one comes from the registry
+                socket.label = cleanMachineText(requireString(o.value(u"label"), keyPlace(place, u"label"_s)));
             if (o.contains(u"entry") && !o.value(u"entry").isNull()) {
                 const QString entryPlace = keyPlace(place, u"entry"_s);
                 const std::int64_t id = requireInteger(o.value(u"entry"), entryPlace);
@@ -385,9 +386,10 @@ struct Parser {
                 fail(key, u"missing"_s);
         if (exactInteger(top.value(u"format")) != 1)
             fail(u"format"_s, u"must be 1 (this program reads format 1)"_s);
-        machine.title = requireString(top.value(u"title"), u"title"_s);
+        // Shown as they are (the machine list, the backend's name); an imported title holds the model.
+        machine.title = cleanMachineText(requireString(top.value(u"title"), u"title"_s));
         if (top.contains(u"origin"))
-            machine.origin = requireString(top.value(u"origin"), u"origin"_s);
+            machine.origin = cleanMachineText(requireString(top.value(u"origin"), u"origin"_s));
         parseKernel(top.value(u"kernel"));
         parseHardwareOverview(top);
         parseClasses(top.value(u"classes"));
