@@ -193,7 +193,7 @@ int runImport(const QCommandLineParser& parser)
         // Refused before anything is read: the customer's dumps are never written over, and a FIFO
         // or a device is no place for a machine file.
         const QString out = parser.value(outOption);
-        QString refused = probe::unwritableOutput(out);
+        QString refused = out.isEmpty() ? u"--out needs a file name"_s : probe::unwritableOutput(out);
         for (const QString& input : {dumpPath, parser.value(hardwareOption), parser.value(batteryOption)})
             if (refused.isEmpty() && !input.isEmpty() && probe::sameFile(out, input))
                 refused = u"%1: is the input %2; name a new file for the machine file"_s.arg(out, input);
@@ -242,6 +242,14 @@ int runRecord(const QCommandLineParser& parser)
         return exitUsage;
     }
     const QString out = parser.value(recordOutOption);
+    if (const auto problem = backendOptionsProblem(parser)) {
+        print(stderr, u"kabelwacht record-sysfs: %1. Run 'kabelwacht record-sysfs --help'.\n"_s.arg(*problem));
+        return exitUsage;
+    }
+    if (out.isEmpty()) {
+        print(stderr, u"kabelwacht record-sysfs: --out needs a folder. Run 'kabelwacht record-sysfs --help'.\n"_s);
+        return exitUsage;
+    }
     const QString root = parser.isSet(fsRootOption()) ? parser.value(fsRootOption()) : u"/"_s;
     const probe::SysfsRecording recording = probe::recordSysfs(root, out);
     if (!recording.error.isEmpty()) {

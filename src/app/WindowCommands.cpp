@@ -157,7 +157,8 @@ int runScreenshotCommand(int argc, char** argv)
         return exitUsage;
     }
     const QString out = parser.value(outOption);
-    if (const QString refused = probe::unwritableOutput(out); !refused.isEmpty()) {
+    if (const QString refused = out.isEmpty() ? u"--out needs a file name"_s : probe::unwritableOutput(out);
+        !refused.isEmpty()) {
         print(stderr, u"kabelwacht screenshot: "_s + refused + u'\n');
         return exitUsage;
     }

@@ -64,6 +64,10 @@ public:
     /// All descendants in the IOService plane (children, their children, …), parents before
     /// children; not the entry itself. Absent when the iteration cannot be created.
     virtual std::optional<std::vector<RegistryEntry>> descendants(RegistryEntry entry) const = 0;
+    /// Whether the system publishes its USB-C ports here at all. Not so where the operating system
+    /// lacks the driver for them (Linux on a Mac without its Type-C driver): missing port
+    /// controllers then say nothing about the hardware.
+    virtual bool publishesPortData() const { return true; }
 };
 
 /// The machine's power sources.

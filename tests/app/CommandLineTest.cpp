@@ -356,11 +356,16 @@ TEST(CommandLine, LinuxTreesWithoutTheUsualParts)
     EXPECT_TRUE(empty[u"report"_s][u"portDescriptors"_s].toArray().isEmpty());
     EXPECT_FALSE(empty[u"report"_s][u"probableControllerFailure"_s].toBool());
     // An Apple-silicon Mac without its Type-C driver: no ports, and so no verdict on its controllers.
+    // It is still an M1, and its note says why the check cannot decide (no Intel notes on an M1).
     const QJsonObject noDriver = probeOf(u"m1-air-no-typec-driver"_s);
     EXPECT_TRUE(noDriver[u"portDataUnavailable"_s].toBool());
     EXPECT_EQ(noDriver[u"report"_s][u"identity"_s][u"modelIdentifier"_s].toString(), u"MacBookAir10,1"_s);
+    EXPECT_TRUE(noDriver[u"report"_s][u"identity"_s][u"isAppleSilicon"_s].toBool());
+    EXPECT_EQ(noDriver[u"report"_s][u"identity"_s][u"chipName"_s].toString(), u"Apple M1"_s);
     EXPECT_FALSE(noDriver[u"report"_s][u"controllerCheckIsConclusive"_s].toBool());
     EXPECT_FALSE(noDriver[u"report"_s][u"probableControllerFailure"_s].toBool());
+    EXPECT_EQ(notesOf(noDriver), QStringList{notes::noPortDataFromLinux});
+    EXPECT_TRUE(notes::noPortDataFromLinux.startsWith(u"Linux veröffentlicht hier keine USB-C Anschlussdaten."_s));
     EXPECT_FALSE(empty[u"portDataUnavailable"_s].toBool()) << "a notebook without Apple silicon needs no such word";
     // No power-supply class: the power state reads as battery, the ports still show their partner.
     const QJsonObject noPower = probeOf(u"no-power-supply-class"_s);
@@ -562,4 +567,41 @@ TEST(CommandLine, TheMachinesWordsCannotForgeTheReportOrDriveTheTerminal)
                 break;
             }
     }
+}
+
+TEST(CommandLine, EmptyOrClashingBackendOptionsAreRefused)
+{
+    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/ucsi-notebook-charging-port2"_s;
+    const CliRun noMachine = kabelwacht({u"probe"_s, u"--machine"_s, u""_s});
+    EXPECT_EQ(noMachine.status, 2);
+    EXPECT_EQ(noMachine.output, u"kabelwacht probe: --machine needs the name of a built-in machine or a machine file. "
+                                u"Run 'kabelwacht probe --help'.\n"_s);
+    const CliRun noTree = kabelwacht({u"run"_s, u"--script"_s, QStringLiteral(KW_SOURCE_DIR) + u"/docs/examples/m2-air.script"_s,
+                                      u"--fs-root"_s, u""_s});
+    EXPECT_EQ(noTree.status, 2);
+    EXPECT_TRUE(noTree.output.startsWith(u"kabelwacht run: --fs-root needs the folder of a recorded tree."_s)) << noTree.output.toStdString();
+    const CliRun both = kabelwacht({u"probe"_s, u"--machine"_s, u"mac14-2"_s, u"--fs-root"_s, tree});
+    EXPECT_EQ(both.status, 2);
+    EXPECT_TRUE(both.output.startsWith(u"kabelwacht probe: --machine and --fs-root exclude each other"_s)) << both.output.toStdString();
+    QTemporaryDir dir;
+    EXPECT_EQ(kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, u""_s, u"--out"_s, dir.filePath(u"x"_s)}).status, 2);
+    EXPECT_EQ(kabelwacht({u"record-sysfs"_s, u"--out"_s, u""_s}).status, 2);
+    EXPECT_EQ(kabelwacht({u"import-ioreg"_s, realMac + u"ioport.plist"_s, u"--out"_s, u""_s}).status, 2);
+    EXPECT_EQ(namesIn(dir.path()), QStringList());
+}
+
+TEST(CommandLine, ABuiltInNameMeansTheBuiltInMachine)
+{
+    // A file in the working folder named like a built-in machine does not take its place; ./NAME names it.
+    QTemporaryDir work;
+    writeFile(work.filePath(u"mac14-2"_s), "not a machine file");
+    const QString inWork = u"cd \"$1\" && shift && exec \"$0\" \"$@\" 2>&1"_s;
+    const CliRun builtIn = shell(inWork, {work.path(), u"probe"_s, u"--json"_s, u"--machine"_s, u"mac14-2"_s});
+    ASSERT_EQ(builtIn.status, 0) << builtIn.output.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(builtIn.output.toUtf8())[u"report"_s][u"identity"_s][u"modelIdentifier"_s].toString(),
+              u"Mac14,2"_s);
+    const CliRun file = shell(inWork, {work.path(), u"probe"_s, u"--machine"_s, u"./mac14-2"_s});
+    EXPECT_EQ(file.status, 2);
+    EXPECT_TRUE(file.output.startsWith(u"kabelwacht probe: ./mac14-2:1:2: not valid JSON"_s)) << file.output.toStdString();
+    EXPECT_TRUE(kabelwacht({u"probe"_s, u"--help"_s}).output.contains(u"./NAME"_s));
 }

@@ -131,3 +131,17 @@ TEST(AssembleHardwareReport, UnknownDesktopCountsFromRegistry)
     EXPECT_FALSE(report.probableControllerFailure);
     EXPECT_EQ(report.notes, (QStringList{notes::notAMacBook, notes::countFromRegistry}));
 }
+
+TEST(AssembleHardwareReport, AppleSiliconWithoutPortDataIsNotJudged)
+{
+    // Linux on an M1 without its Type-C driver: still Apple silicon, but no port can be judged.
+    const auto report = assembleHardwareReport(appleSilicon(u"MacBookAir10,1"_s, u"MacBook Air"_s), {}, 0,
+                                               /*portDataPublished=*/false);
+    EXPECT_TRUE(report.identity.isAppleSilicon);
+    EXPECT_EQ(report.expectedPortCount, 2);
+    EXPECT_FALSE(report.controllerCheckIsConclusive);
+    EXPECT_FALSE(report.probableControllerFailure);
+    EXPECT_EQ(report.notes, QStringList{notes::noPortDataFromLinux}) << "neither the macOS nor the Intel notes";
+    // With port data the same machine is judged as ever.
+    EXPECT_TRUE(assembleHardwareReport(appleSilicon(u"MacBookAir10,1"_s, u"MacBook Air"_s), {}, 0).probableControllerFailure);
+}

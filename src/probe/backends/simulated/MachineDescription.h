@@ -49,6 +49,8 @@ struct MachineDescription {
     std::optional<PropertyDictionary> adapterDetails;
     bool publishesPowerSourceFeatures = false;
     std::vector<MachineSocket> sockets;
+    // Set by the Linux backend for a machine whose kernel publishes no Type-C ports; no machine file has it.
+    bool portDataUnavailable = false;
 };
 
 struct MachineLoadResult {

@@ -195,6 +195,12 @@ std::optional<std::vector<RegistryEntry>> SimulatedMac::descendants(RegistryEntr
     return found;
 }
 
+bool SimulatedMac::publishesPortData() const
+{
+    std::lock_guard lock(m_mutex);
+    return !m_machine.portDataUnavailable;
+}
+
 std::optional<QString> SimulatedMac::providingPowerSourceType() const
 {
     std::lock_guard lock(m_mutex);

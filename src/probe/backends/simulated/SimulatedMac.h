@@ -60,6 +60,7 @@ public:
     std::optional<QString> path(RegistryEntry entry) const override;
     std::optional<PropertyDictionary> properties(RegistryEntry entry) const override;
     std::optional<std::vector<RegistryEntry>> descendants(RegistryEntry entry) const override;
+    bool publishesPortData() const override;
     // PowerSources
     std::optional<QString> providingPowerSourceType() const override;
     std::optional<PropertyDictionary> externalAdapterDetails() const override;

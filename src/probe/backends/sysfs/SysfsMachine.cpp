@@ -304,8 +304,9 @@ QStringList typecPorts(const SysfsTree& tree)
     return ports;
 }
 
-// Without its Type-C driver Linux publishes no ports; on a machine taken for Apple silicon a
-// conclusive controller check would then call every port dead.
+// Without its Type-C driver Linux publishes no ports; on a machine taken for Apple silicon (or
+// another arm64 machine, which is judged alike) a conclusive controller check would then call every
+// port dead.
 bool portDataUnavailable(const SysfsFixedFacts& facts, bool hasPorts)
 {
     return facts.arm64 == 1 && !hasPorts;
@@ -359,9 +360,10 @@ MachineDescription readSysfsMachine(const QString& root, const SysfsFixedFacts& 
     const QStringList ports = typecPorts(tree).mid(0, maxTypecPorts);
     if (!id.model.isEmpty())
         m.kernelValues[u"hw.model"_s] = id.model;
-    // A machine whose ports cannot be judged is not claimed as Apple silicon.
-    if (id.arm64 && !portDataUnavailable(id, !ports.isEmpty()))
+    // The identity stays true; that the ports cannot be judged is said by the registry instead.
+    if (id.arm64)
         m.kernelValues[u"hw.optional.arm64"_s] = *id.arm64;
+    m.portDataUnavailable = portDataUnavailable(id, !ports.isEmpty());
     QJsonObject record{{u"machine_name"_s, id.marketingName}};
     if (!id.chip.isEmpty())
         record.insert(u"chip_type"_s, id.chip);

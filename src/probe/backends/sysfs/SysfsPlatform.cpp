@@ -86,6 +86,7 @@ std::optional<std::vector<RegistryEntry>> SysfsPlatform::descendants(RegistryEnt
 {
     return current()->descendants(entry);
 }
+bool SysfsPlatform::publishesPortData() const { return current()->publishesPortData(); }
 std::optional<QString> SysfsPlatform::providingPowerSourceType() const { return current()->providingPowerSourceType(); }
 std::optional<PropertyDictionary> SysfsPlatform::externalAdapterDetails() const
 {

@@ -39,6 +39,7 @@ public:
     std::optional<QString> path(RegistryEntry entry) const override;
     std::optional<PropertyDictionary> properties(RegistryEntry entry) const override;
     std::optional<std::vector<RegistryEntry>> descendants(RegistryEntry entry) const override;
+    bool publishesPortData() const override;
     std::optional<QString> providingPowerSourceType() const override;
     std::optional<PropertyDictionary> externalAdapterDetails() const override;
     std::shared_ptr<void> hold() const override;

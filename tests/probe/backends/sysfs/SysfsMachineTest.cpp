@@ -206,13 +206,17 @@ TEST(SysfsMachine, IdentityFromDmiAndTheTreesArchitecture)
     Tree armLaptop;
     armLaptop.write(u"proc/device-tree/compatible"_s, QByteArray("lenovo,thinkpad-x13s\0qcom,sc8280xp\0", 35));
     armLaptop.write(u"proc/sys/kernel/arch"_s, "aarch64\n");
-    // Without Type-C ports its controllers would all look dead, so it is not taken for Apple silicon.
+    // Without Type-C ports its controllers would all look dead: it stays arm64, and its registry
+    // says that it publishes no port data, so the controllers are not judged.
     EXPECT_TRUE(portDataUnavailable(armLaptop.root()));
-    EXPECT_FALSE(readSysfsMachine(armLaptop.root()).kernelValues.contains(u"hw.optional.arm64"_s));
+    m = readSysfsMachine(armLaptop.root());
+    EXPECT_EQ(std::get<std::int64_t>(m.kernelValues.at(u"hw.optional.arm64"_s)), 1) << "the identity stays true";
+    EXPECT_TRUE(m.portDataUnavailable);
     armLaptop.dir(u"sys/class/typec/port0"_s);
     EXPECT_FALSE(portDataUnavailable(armLaptop.root()));
     m = readSysfsMachine(armLaptop.root());
     EXPECT_EQ(std::get<std::int64_t>(m.kernelValues.at(u"hw.optional.arm64"_s)), 1) << "follows the architecture";
+    EXPECT_FALSE(m.portDataUnavailable);
     EXPECT_FALSE(m.kernelValues.contains(u"hw.model"_s)) << "not a board the list knows";
 
     Tree unknown;
