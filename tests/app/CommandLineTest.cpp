@@ -605,3 +605,21 @@ TEST(CommandLine, ABuiltInNameMeansTheBuiltInMachine)
     EXPECT_TRUE(file.output.startsWith(u"kabelwacht probe: ./mac14-2:1:2: not valid JSON"_s)) << file.output.toStdString();
     EXPECT_TRUE(kabelwacht({u"probe"_s, u"--help"_s}).output.contains(u"./NAME"_s));
 }
+
+TEST(CommandLine, ADisplayThatCannotBeOpenedIsOneLineOfOurs)
+{
+    // No X server listens on display 65000; a platform plugin named bogus does not exist.
+    for (const auto& [environment, shown] :
+         {std::pair(u"unset WAYLAND_DISPLAY QT_QPA_PLATFORM; export DISPLAY=:65000"_s, u"(DISPLAY=:65000)"_s),
+          std::pair(u"export QT_QPA_PLATFORM=bogus"_s, u"(QT_QPA_PLATFORM=bogus)"_s)}) {
+        const CliRun run = shell(environment + u"; exec \"$0\" --no-simulator 2>&1"_s);
+        EXPECT_EQ(run.status, 1) << "not Qt's abort (134)";
+        EXPECT_EQ(run.output.count(u'\n'), 1) << run.output.toStdString();
+        EXPECT_TRUE(run.output.startsWith(u"kabelwacht: the display could not be opened "_s + shown)) << run.output.toStdString();
+        EXPECT_TRUE(run.output.contains(u"kabelwacht run"_s) && run.output.contains(u"kabelwacht screenshot"_s));
+    }
+    const CliRun shot = shell(u"export QT_QPA_PLATFORM=bogus; exec \"$0\" screenshot --out /nonexistent/x.png 2>&1"_s);
+    EXPECT_EQ(shot.status, 1);
+    EXPECT_EQ(shot.output, u"kabelwacht screenshot: the display could not be opened (QT_QPA_PLATFORM=bogus); without "
+                           u"QT_QPA_PLATFORM the window is rendered offscreen.\n"_s);
+}
