@@ -22,9 +22,11 @@
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <poll.h>
 #include <thread>
 #include <unistd.h>
 
@@ -54,13 +56,22 @@ public:
         m_saved = ::dup(STDERR_FILENO);
         ::dup2(ends[1], STDERR_FILENO);
         ::close(ends[1]);
+        // Read as it comes, so that a writer never waits on a full pipe; ends at the end of the pipe,
+        // or once released and drained (a child may keep the pipe open).
         m_reader = std::thread([this, from = ends[0]] {
             char buffer[4096];
-            for (ssize_t n; (n = ::read(from, buffer, sizeof buffer)) != 0;) {
+            for (;;) {
+                pollfd ready{from, POLLIN, 0};
+                const int polled = ::poll(&ready, 1, 50);
+                if (polled == 0 && m_released)
+                    break;
+                if (polled <= 0)
+                    continue;
+                const ssize_t n = ::read(from, buffer, sizeof buffer);
+                if (n == 0 || (n < 0 && errno != EINTR))
+                    break;
                 if (n > 0)
                     m_text.append(buffer, n);
-                else if (errno != EINTR)
-                    break;
             }
             ::close(from);
         });
@@ -70,9 +81,10 @@ public:
     {
         if (m_saved >= 0) {
             std::fflush(stderr);
-            ::dup2(m_saved, STDERR_FILENO); // the pipe's last writer closes, so the reader ends
+            ::dup2(m_saved, STDERR_FILENO);
             ::close(m_saved);
             m_saved = -1;
+            m_released = true;
             m_reader.join();
         }
         return m_text;
@@ -81,6 +93,7 @@ public:
 
 private:
     int m_saved = -1;
+    std::atomic<bool> m_released = false;
     std::thread m_reader;
     QByteArray m_text;
 };
@@ -109,7 +122,9 @@ std::unique_ptr<QGuiApplication> openGuiApplication(int& argc, char** argv, cons
                 shown << QString::fromLatin1(name) + u'=' + qEnvironmentVariable(name);
         display = shown.join(u", "_s);
     }
-    const bool offscreenAsked = platforms.contains("offscreen");
+    // A platform may carry arguments after a colon ("offscreen:fontconfig").
+    const bool offscreenAsked = std::any_of(platforms.begin(), platforms.end(),
+                                            [](const QByteArray& p) { return p.split(':').first() == "offscreen"; });
     if (!offscreenAsked)
         qputenv("QT_QPA_PLATFORM", (platforms + QByteArrayList{"offscreen"}).join(';'));
     HeldStandardError held;

@@ -63,7 +63,9 @@ QString readString(const QByteArray& json, qsizetype& i)
             continue;
         }
         flush();
-        const char c = raw[++j];
+        if (++j >= raw.size())
+            break;
+        const char c = raw[j];
         switch (c) {
         case 'b': text += u'\b'; break;
         case 'f': text += u'\f'; break;

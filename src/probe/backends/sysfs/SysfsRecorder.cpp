@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kw::probe {
@@ -192,6 +193,10 @@ SysfsRecording recordSysfs(const QString& root, const QString& out)
         return refused;
     }
     const QString into = QFile::decodeName(pattern);
+    // mkdtemp keeps the folder to its owner; the recording gets the permissions a new folder would.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(pattern.constData(), 0777 & ~mask);
 
     Recorder recorder(tree, into);
     try {
