@@ -1,6 +1,7 @@
 #include "FuzzTarget.h"
 
 #include "probe/backends/simulated/IoregImport.h"
+#include "probe/backends/simulated/MachineDescription.h"
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     else
         result = kw::probe::importIoreg({u"dump"_s, bytes}, std::nullopt, std::nullopt);
     if (result.machine.has_value() == !result.error.isEmpty())
+        __builtin_trap();
+    // Whatever the import accepts, the loader loads.
+    if (result.machine && !kw::probe::parseMachineFile(result.json, u"imported.json"_s).machine)
         __builtin_trap();
     return 0;
 }

@@ -33,12 +33,17 @@ BackendChoice chooseBackend(const QString& machine, const QString& fsRoot)
     if (machine.isEmpty() && !fsRoot.isEmpty()) {
         if (!QFileInfo(fsRoot + u"/sys"_s).isDir())
             return {std::nullopt, nullptr, u"%1: not a recorded tree (it has no sys folder)"_s.arg(fsRoot)};
+        if (const QString refused = probe::typecPortsProblem(fsRoot, fsRoot + u":"_s); !refused.isEmpty())
+            return {std::nullopt, nullptr, refused};
         BackendChoice choice{probe::SysfsPlatform::create(fsRoot, profilerHelperPath())->platform(), nullptr, {}};
         choice.portDataUnavailable = probe::portDataUnavailable(fsRoot);
         return choice;
     }
-    if (machine.isEmpty() && probe::hasTypecPorts(u"/"_s))
+    if (machine.isEmpty() && probe::hasTypecPorts(u"/"_s)) {
+        if (const QString refused = probe::typecPortsProblem(u"/"_s, u"This computer"_s); !refused.isEmpty())
+            return {std::nullopt, nullptr, refused};
         return {probe::SysfsPlatform::create(u"/"_s, profilerHelperPath())->platform(), nullptr, {}};
+    }
     probe::MachineLoadResult loaded = probe::loadMachine(machine.isEmpty() ? probe::defaultMachineName : machine);
     if (!loaded.machine)
         return {std::nullopt, nullptr, loaded.error};

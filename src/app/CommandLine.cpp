@@ -8,6 +8,7 @@
 #include "diagnosis/SystemServices.h"
 #include "diagnosis/VirtualScheduler.h"
 #include "diagnosis/script/ScriptRunner.h"
+#include "probe/FileOutput.h"
 #include "probe/HardwareProbe.h"
 #include "probe/HardwareReportAssembly.h"
 #include "probe/PortObserver.h"
@@ -22,7 +23,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <functional>
 
@@ -61,6 +61,8 @@ int runProbe(const QCommandLineParser& parser)
     if (!backend)
         return exitUsage;
     const probe::Platform& platform = *backend->platform;
+    // One reading for all three, as a polling cycle sees the machine.
+    const auto held = probe::holdReading(platform);
     probe::ProbeReading reading;
     reading.backendName = platform.backendName;
     reading.report = probe::buildHardwareReport(platform);
@@ -186,8 +188,22 @@ std::optional<probe::IoregInput> readInput(const QString& path, QString& error)
 
 int runImport(const QCommandLineParser& parser)
 {
+    const QString dumpPath = parser.positionalArguments().first();
+    if (parser.isSet(outOption)) {
+        // Refused before anything is read: the customer's dumps are never written over, and a FIFO
+        // or a device is no place for a machine file.
+        const QString out = parser.value(outOption);
+        QString refused = out.isEmpty() ? u"--out needs a file name"_s : probe::unwritableOutput(out);
+        for (const QString& input : {dumpPath, parser.value(hardwareOption), parser.value(batteryOption)})
+            if (refused.isEmpty() && !input.isEmpty() && probe::sameFile(out, input))
+                refused = u"%1: is the input %2; name a new file for the machine file"_s.arg(out, input);
+        if (!refused.isEmpty()) {
+            print(stderr, u"kabelwacht import-ioreg: "_s + refused + u'\n');
+            return exitUsage;
+        }
+    }
     QString error;
-    const auto dump = readInput(parser.positionalArguments().first(), error);
+    const auto dump = readInput(dumpPath, error);
     std::optional<probe::IoregInput> hardware, battery;
     if (dump && parser.isSet(hardwareOption) && !(hardware = readInput(parser.value(hardwareOption), error)))
         error = error.isEmpty() ? u"cannot read the hardware overview"_s : error;
@@ -202,33 +218,51 @@ int runImport(const QCommandLineParser& parser)
         print(stderr, u"kabelwacht import-ioreg: "_s + imported.error + u'\n');
         return exitUsage;
     }
-    const QByteArray json = QJsonDocument(*imported.machine).toJson(QJsonDocument::Indented);
+    const QByteArray& json = imported.json;
     if (!parser.isSet(outOption)) {
-        std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
+        write(stdout, json);
         return 0;
     }
     // Written whole or not at all: a half-written machine file would only mislead.
-    QSaveFile out(parser.value(outOption));
-    if (!out.open(QIODevice::WriteOnly) || out.write(json) != json.size() || !out.commit()) {
-        print(stderr, u"kabelwacht import-ioreg: %1: cannot be written: %2\n"_s.arg(parser.value(outOption), out.errorString()));
+    if (const QString failed = probe::writeWholeFile(parser.value(outOption), json); !failed.isEmpty()) {
+        print(stderr, u"kabelwacht import-ioreg: "_s + failed + u'\n');
         return 1;
     }
     return 0;
 }
 
+const QCommandLineOption recordOutOption(u"out"_s,
+                                         u"The folder to record into (required); it must not exist yet, or be empty."_s,
+                                         u"DIR"_s);
+
 int runRecord(const QCommandLineParser& parser)
 {
-    if (!parser.isSet(outOption)) {
+    if (!parser.isSet(recordOutOption)) {
         print(stderr, u"kabelwacht record-sysfs: --out DIR is required. Run 'kabelwacht record-sysfs --help'.\n"_s);
         return exitUsage;
     }
-    const QString root = parser.isSet(fsRootOption()) ? parser.value(fsRootOption()) : u"/"_s;
-    const QString error = probe::recordSysfs(root, parser.value(outOption));
-    if (!error.isEmpty()) {
-        print(stderr, u"kabelwacht record-sysfs: "_s + error + u'\n');
+    const QString out = parser.value(recordOutOption);
+    if (const auto problem = backendOptionsProblem(parser)) {
+        print(stderr, u"kabelwacht record-sysfs: %1. Run 'kabelwacht record-sysfs --help'.\n"_s.arg(*problem));
         return exitUsage;
     }
-    print(stdout, u"Recorded into %1; 'kabelwacht probe --fs-root %1' replays it.\n"_s.arg(parser.value(outOption)));
+    if (out.isEmpty()) {
+        print(stderr, u"kabelwacht record-sysfs: --out needs a folder. Run 'kabelwacht record-sysfs --help'.\n"_s);
+        return exitUsage;
+    }
+    const QString root = parser.isSet(fsRootOption()) ? parser.value(fsRootOption()) : u"/"_s;
+    const probe::SysfsRecording recording = probe::recordSysfs(root, out);
+    if (!recording.error.isEmpty()) {
+        print(stderr, u"kabelwacht record-sysfs: "_s + recording.error + u'\n');
+        return recording.badInput ? exitUsage : 1;
+    }
+    QString summary = u"Recorded into %1; 'kabelwacht probe --fs-root %1' replays it.\n"_s.arg(out);
+    if (!recording.cut.isEmpty())
+        summary += u"Cut to their first %1 KiB (the program reads less): %2\n"_s.arg(probe::maxRecordedAttributeBytes / 1024)
+                       .arg(recording.cut.join(u", "_s));
+    if (!recording.leftOut.isEmpty())
+        summary += u"Left out, as they lead out of the recorded tree: %1\n"_s.arg(recording.leftOut.join(u", "_s));
+    print(stdout, summary);
     return 0;
 }
 
@@ -251,7 +285,7 @@ const std::vector<Command>& commands()
         {u"import-ioreg"_s, u"Turn an ioreg dump (ioreg -a -l) of a real Mac into a machine file."_s,
          {hardwareOption, batteryOption, outOption}, runImport, 1},
         {u"record-sysfs"_s, u"Copy what the Linux backend reads from this computer into a folder (--out DIR)."_s,
-         {outOption, fsRootOption()}, runRecord},
+         {recordOutOption, fsRootOption()}, runRecord},
     };
     return list;
 }
@@ -293,12 +327,12 @@ int runCommandLine(int argc, char** argv)
 {
     const QString first = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (first == u"screenshot")
-        return runScreenshotCommand(argc, argv);
+        return finishStandardOutput(runScreenshotCommand(argc, argv));
     const bool windowOption = first.startsWith(u'-') && first != u"--help" && first != u"-h" && first != u"--version"
                            && first != u"-v";
     if (first.isEmpty() || windowOption)
-        return runWindowCommand(argc, argv);
-    return runCoreCommand(argc, argv);
+        return finishStandardOutput(runWindowCommand(argc, argv));
+    return finishStandardOutput(runCoreCommand(argc, argv));
 }
 
 } // namespace kw::app

@@ -6,15 +6,37 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+
 namespace kw::app {
 
 using namespace Qt::StringLiterals;
 
-void print(FILE* stream, const QString& text)
+namespace {
+int standardOutputError = 0; // the first error in writing standard output
+}
+
+void print(FILE* stream, const QString& text) { write(stream, text.toUtf8()); }
+
+void write(FILE* stream, const QByteArray& bytes)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
-    std::fflush(stream);
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) == std::size_t(bytes.size());
+    if ((!written || std::fflush(stream) != 0) && stream == stdout && !standardOutputError)
+        standardOutputError = errno ? errno : EIO;
+}
+
+int finishStandardOutput(int status)
+{
+    errno = 0;
+    if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && !standardOutputError)
+        standardOutputError = errno ? errno : EIO;
+    if (!standardOutputError)
+        return status;
+    print(stderr, u"kabelwacht: standard output could not be written whole: %1\n"_s.arg(
+                      QString::fromLocal8Bit(std::strerror(standardOutputError))));
+    return status == 0 ? 1 : status;
 }
 
 void setApplicationInfo()
@@ -33,8 +55,8 @@ const QCommandLineOption& machineOption()
 {
     static const QCommandLineOption option(
         u"machine"_s,
-        u"The simulated Mac: a machine file, or the name of a built-in machine (see 'kabelwacht machines'). "
-        u"Default: %1."_s.arg(probe::defaultMachineName),
+        u"The simulated Mac: the name of a built-in machine (see 'kabelwacht machines') or a machine file; a file "
+        u"named like a built-in machine is given as ./NAME. Default: %1."_s.arg(probe::defaultMachineName),
         u"FILE|NAME"_s);
     return option;
 }
@@ -42,7 +64,9 @@ const QCommandLineOption& machineOption()
 const QCommandLineOption& fsRootOption()
 {
     static const QCommandLineOption option(
-        u"fs-root"_s, u"Read a tree recorded from a Linux computer (DIR/sys/…, DIR/proc/device-tree/…) instead of a Mac."_s,
+        u"fs-root"_s,
+        u"Read a tree recorded from a Linux computer (DIR/sys/…, DIR/proc/device-tree/…) instead of a Mac; not "
+        u"together with --machine."_s,
         u"DIR"_s);
     return option;
 }
@@ -123,11 +147,37 @@ bool readScriptOption(const QCommandLineParser& parser, const QCommandLineOption
     return true;
 }
 
+namespace {
+// Without a warning for an option the command does not have.
+bool given(const QCommandLineParser& parser, const QCommandLineOption& option)
+{
+    return parser.optionNames().contains(option.names().first());
+}
+} // namespace
+
+std::optional<QString> backendOptionsProblem(const QCommandLineParser& parser)
+{
+    const bool machine = given(parser, machineOption());
+    const bool fsRoot = given(parser, fsRootOption());
+    if (machine && parser.value(machineOption()).isEmpty())
+        return u"--machine needs the name of a built-in machine or a machine file"_s;
+    if (fsRoot && parser.value(fsRootOption()).isEmpty())
+        return u"--fs-root needs the folder of a recorded tree"_s;
+    if (machine && fsRoot)
+        return u"--machine and --fs-root exclude each other: one picks a simulated Mac, the other a recorded Linux "
+               u"computer"_s;
+    return std::nullopt;
+}
+
 std::optional<BackendChoice> backendOrExplain(const QCommandLineParser& parser, const QString& command)
 {
-    const QString fsRoot = parser.optionNames().contains(fsRootOption().names().first()) ? parser.value(fsRootOption())
-                                                                                          : QString();
-    BackendChoice backend = chooseBackend(parser.value(machineOption()), fsRoot);
+    if (const auto problem = backendOptionsProblem(parser)) {
+        print(stderr, u"%1: %2. Run '%1 --help'.\n"_s.arg(command, *problem));
+        return std::nullopt;
+    }
+    const QString fsRoot = given(parser, fsRootOption()) ? parser.value(fsRootOption()) : QString();
+    const QString machine = given(parser, machineOption()) ? parser.value(machineOption()) : QString();
+    BackendChoice backend = chooseBackend(machine, fsRoot);
     if (!backend.platform) {
         print(stderr, command + u": "_s + backend.error + u'\n');
         return std::nullopt;

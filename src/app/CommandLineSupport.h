@@ -17,6 +17,10 @@ namespace kw::app {
 inline constexpr int exitUsage = 2;
 
 void print(FILE* stream, const QString& text);
+void write(FILE* stream, const QByteArray& bytes);
+// The exit status once standard output has been written out: a write that failed (a full disk, a
+// closed pipe) is said on standard error and turns success into status 1.
+int finishStandardOutput(int status);
 void setApplicationInfo();
 
 const QCommandLineOption& helpOption();
@@ -39,8 +43,11 @@ std::optional<std::vector<diagnosis::script::Line>> loadScript(const QString& pa
 bool readScriptOption(const QCommandLineParser& parser, const QCommandLineOption& option, const QString& command,
                       std::vector<diagnosis::script::Line>& script);
 
-// The backend that --machine picks; absent, with the problem printed for the command, when the
-// machine cannot be loaded.
+// What is wrong with --machine and --fs-root as given (empty, or both at once); nothing when they are fine.
+std::optional<QString> backendOptionsProblem(const QCommandLineParser& parser);
+
+// The backend that --machine or --fs-root picks; absent, with the problem printed for the command,
+// when the options are wrong or the machine cannot be loaded.
 std::optional<BackendChoice> backendOrExplain(const QCommandLineParser& parser, const QString& command);
 
 } // namespace kw::app

@@ -5,10 +5,12 @@
 #include "diagnosis/QtScheduler.h"
 #include "diagnosis/VirtualScheduler.h"
 #include "diagnosis/script/ScriptRunner.h"
+#include "probe/FileOutput.h"
 #include "probe/HardwareProbe.h"
 #include "ui/DesktopSystemServices.h"
 #include "ui/WindowSession.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
@@ -17,7 +19,13 @@
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstring>
+#include <memory>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
 
 Q_IMPORT_QML_PLUGIN(KabelwachtPlugin)
 
@@ -31,6 +39,105 @@ bool displayAvailable()
 {
     return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY")
         || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+// What is written to standard error while it is held, kept to be passed on or dropped.
+class HeldStandardError {
+public:
+    HeldStandardError()
+    {
+        std::fflush(stderr);
+        int ends[2];
+        if (::pipe(ends) != 0)
+            return;
+        m_saved = ::dup(STDERR_FILENO);
+        ::dup2(ends[1], STDERR_FILENO);
+        ::close(ends[1]);
+        // Read as it comes, so that a writer never waits on a full pipe; ends at the end of the pipe,
+        // or once released and drained (a child may keep the pipe open).
+        m_reader = std::thread([this, from = ends[0]] {
+            char buffer[4096];
+            for (;;) {
+                pollfd ready{from, POLLIN, 0};
+                const int polled = ::poll(&ready, 1, 50);
+                if (polled == 0 && m_released)
+                    break;
+                if (polled <= 0)
+                    continue;
+                const ssize_t n = ::read(from, buffer, sizeof buffer);
+                if (n == 0 || (n < 0 && errno != EINTR))
+                    break;
+                if (n > 0)
+                    m_text.append(buffer, n);
+            }
+            ::close(from);
+        });
+    }
+    // Standard error as it was; what was written meanwhile.
+    QByteArray release()
+    {
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+            m_saved = -1;
+            m_released = true;
+            m_reader.join();
+        }
+        return m_text;
+    }
+    ~HeldStandardError() { release(); }
+
+private:
+    int m_saved = -1;
+    std::atomic<bool> m_released = false;
+    std::thread m_reader;
+    QByteArray m_text;
+};
+
+// Qt ends the program with its own message when no platform plugin can be started, as when the
+// display does not answer. So the platforms asked for are tried with offscreen last, which always
+// starts; ending there although a display was asked for means that it could not be opened, which is
+// said in one line of ours (and Qt's and Xlib's words on it are dropped). Absent then.
+std::unique_ptr<QGuiApplication> openGuiApplication(int& argc, char** argv, const QString& command, const QString& instead)
+{
+    const QByteArray requested = qgetenv("QT_QPA_PLATFORM");
+    QByteArrayList platforms;
+    QString display;
+    if (!requested.isEmpty()) {
+        platforms = requested.split(';');
+        display = u"QT_QPA_PLATFORM="_s + QString::fromLocal8Bit(requested);
+    } else {
+        const bool waylandSession = qgetenv("XDG_SESSION_TYPE") == "wayland";
+        if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+            platforms << "wayland";
+        if (qEnvironmentVariableIsSet("DISPLAY"))
+            platforms.insert(waylandSession ? platforms.size() : 0, "xcb");
+        QStringList shown;
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+            if (qEnvironmentVariableIsSet(name))
+                shown << QString::fromLatin1(name) + u'=' + qEnvironmentVariable(name);
+        display = shown.join(u", "_s);
+    }
+    // A platform may carry arguments after a colon ("offscreen:fontconfig").
+    const bool offscreenAsked = std::any_of(platforms.begin(), platforms.end(),
+                                            [](const QByteArray& p) { return p.split(':').first() == "offscreen"; });
+    if (!offscreenAsked)
+        qputenv("QT_QPA_PLATFORM", (platforms + QByteArrayList{"offscreen"}).join(';'));
+    HeldStandardError held;
+    auto app = std::make_unique<QGuiApplication>(argc, argv);
+    const QByteArray said = held.release();
+    // Programs the window starts (the browser) get the environment as it was.
+    if (requested.isEmpty())
+        qunsetenv("QT_QPA_PLATFORM");
+    else
+        qputenv("QT_QPA_PLATFORM", requested);
+    if (!offscreenAsked && QGuiApplication::platformName() == u"offscreen") {
+        print(stderr, u"%1: the display could not be opened (%2); %3\n"_s.arg(command, display, instead));
+        return nullptr;
+    }
+    write(stderr, said);
+    return app;
 }
 
 // Lets pending events, layouts and paints happen for a while of real time.
@@ -59,7 +166,12 @@ int runWindowCommand(int argc, char** argv)
     // The program promises to write nothing; Mesa would otherwise keep its shader cache in the home folder.
     if (!qEnvironmentVariableIsSet("MESA_SHADER_CACHE_DISABLE"))
         qputenv("MESA_SHADER_CACHE_DISABLE", "true");
-    QGuiApplication app(argc, argv);
+    const std::unique_ptr<QGuiApplication> opened = openGuiApplication(
+        argc, argv, u"kabelwacht"_s,
+        u"'kabelwacht run' diagnoses without a window and 'kabelwacht screenshot' renders the window to a PNG file."_s);
+    if (!opened)
+        return 1;
+    QGuiApplication& app = *opened;
     setApplicationInfo();
     // Desktops match the window to its desktop entry, and so to its icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(KABELWACHT_APP_ID));
@@ -115,7 +227,10 @@ int runScreenshotCommand(int argc, char** argv)
     // Offscreen unless the caller chose a platform: screenshots need no display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    const std::unique_ptr<QGuiApplication> opened = openGuiApplication(
+        argc, argv, u"kabelwacht screenshot"_s, u"without QT_QPA_PLATFORM the window is rendered offscreen."_s);
+    if (!opened)
+        return 1;
     setApplicationInfo();
     const QCommandLineOption outOption(u"out"_s, u"Where to save the picture (PNG)."_s, u"FILE"_s);
     const QCommandLineOption scriptOption(u"script"_s, u"A script to run first, on virtual time (see docs/scripts.md)."_s,
@@ -130,6 +245,12 @@ int runScreenshotCommand(int argc, char** argv)
         return *status;
     if (!parser.isSet(outOption)) {
         print(stderr, u"kabelwacht screenshot: --out FILE.png is required. Run 'kabelwacht screenshot --help'.\n"_s);
+        return exitUsage;
+    }
+    const QString out = parser.value(outOption);
+    if (const QString refused = out.isEmpty() ? u"--out needs a file name"_s : probe::unwritableOutput(out);
+        !refused.isEmpty()) {
+        print(stderr, u"kabelwacht screenshot: "_s + refused + u'\n');
         return exitUsage;
     }
     QSize size(1080, 740);
@@ -176,9 +297,15 @@ int runScreenshotCommand(int argc, char** argv)
     settle(std::chrono::milliseconds(400));
 
     const QImage image = session.window()->grabWindow();
-    const QString out = parser.value(outOption);
-    if (image.isNull() || !image.save(out, "PNG")) {
-        print(stderr, u"kabelwacht screenshot: %1: the picture could not be saved\n"_s.arg(out));
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        print(stderr, u"kabelwacht screenshot: %1: the picture could not be made\n"_s.arg(out));
+        return 1;
+    }
+    // An older picture stays whole until the new one is complete.
+    if (const QString failed = probe::writeWholeFile(out, png); !failed.isEmpty()) {
+        print(stderr, u"kabelwacht screenshot: "_s + failed + u'\n');
         return 1;
     }
     return 0;

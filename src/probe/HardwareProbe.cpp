@@ -6,12 +6,22 @@
 
 namespace kw::probe {
 
-model::HardwareReport PlatformProbe::buildHardwareReport() const { return probe::buildHardwareReport(m_platform); }
+// Each operation sees the machine in one state, from one reading where the backend takes them.
+model::HardwareReport PlatformProbe::buildHardwareReport() const
+{
+    const auto reading = holdReading(m_platform);
+    return probe::buildHardwareReport(m_platform);
+}
 
-model::PowerSnapshot PlatformProbe::readPowerSnapshot() const { return probe::readPowerSnapshot(*m_platform.power); }
+model::PowerSnapshot PlatformProbe::readPowerSnapshot() const
+{
+    const auto reading = holdReading(m_platform);
+    return probe::readPowerSnapshot(*m_platform.power);
+}
 
 std::vector<model::PortObservation> PlatformProbe::observePorts(const std::vector<model::PortDescriptor>& ports) const
 {
+    const auto reading = holdReading(m_platform);
     return probe::observePorts(*m_platform.registry, ports);
 }
 

@@ -19,6 +19,9 @@ const QString noGenericControllers =
     u"praktischen Ladetest fort."_s;
 const QString notAMacBook = u"Die App ist für MacBook Modelle ausgelegt."_s;
 const QString countFromRegistry = u"Die Portanzahl wurde direkt aus der Hardware-Registry abgeleitet."_s;
+const QString noPortDataFromLinux =
+    u"Linux veröffentlicht hier keine USB-C Anschlussdaten. Der Controllergrundtest kann daher nicht entscheiden und "
+    u"löst keinen Platinenschaden-Hinweis aus; die App fährt mit dem praktischen Ladetest fort."_s;
 } // namespace notes
 
 const QHash<QString, std::int64_t>& expectedPortCountTable()
@@ -110,7 +113,7 @@ std::vector<model::PortDescriptor> selectPortDescriptors(const std::vector<model
 
 model::HardwareReport assembleHardwareReport(const model::MacIdentity& identity,
                                              const std::vector<model::PortDescriptor>& all,
-                                             std::int64_t genericControllerCount)
+                                             std::int64_t genericControllerCount, bool portDataPublished)
 {
     model::HardwareReport report;
     report.identity = identity;
@@ -122,12 +125,15 @@ model::HardwareReport assembleHardwareReport(const model::MacIdentity& identity,
     report.portDescriptors = selectPortDescriptors(all, *count);
 
     const bool appleSilicon = identity.isAppleSilicon;
+    // A machine whose system publishes no ports is not judged: every port would look dead.
+    const bool judged = appleSilicon && portDataPublished;
     report.rawControllerCount = appleSilicon ? std::int64_t(all.size()) : genericControllerCount;
-    report.controllerCheckIsConclusive = appleSilicon && *count > 0;
-    report.probableControllerFailure =
-        appleSilicon && *count >= 1 && std::int64_t(report.portDescriptors.size()) < *count;
+    report.controllerCheckIsConclusive = judged && *count > 0;
+    report.probableControllerFailure = judged && *count >= 1 && std::int64_t(report.portDescriptors.size()) < *count;
 
-    if (appleSilicon && all.empty())
+    if (appleSilicon && !portDataPublished)
+        report.notes << notes::noPortDataFromLinux;
+    else if (appleSilicon && all.empty())
         report.notes << notes::noPortControllerServices;
     if (!appleSilicon)
         report.notes << notes::intelMachine;
@@ -145,7 +151,7 @@ model::HardwareReport buildHardwareReport(const Platform& platform)
     const model::MacIdentity identity = detectMacIdentity(platform);
     const std::vector<model::PortDescriptor> all = discoverPortDescriptors(*platform.registry);
     const std::int64_t genericCount = countServices(*platform.registry, systemControllerClassNames());
-    return assembleHardwareReport(identity, all, genericCount);
+    return assembleHardwareReport(identity, all, genericCount, platform.registry->publishesPortData());
 }
 
 } // namespace kw::probe

@@ -1,5 +1,7 @@
 #include "probe/MacIdentityDetection.h"
 
+#include "probe/MachineText.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -85,6 +87,10 @@ model::MacIdentity detectMacIdentity(const Platform& platform, double timeoutSec
     if (auto output = runProcess(*platform.processes, u"/usr/sbin/system_profiler"_s,
                                  {u"SPHardwareDataType"_s, u"-json"_s}, timeoutSeconds))
         applyHardwareOverview(*output, identity);
+    // Here the machine's words enter the program; from here on they are text to show.
+    identity.modelIdentifier = cleanMachineText(identity.modelIdentifier);
+    identity.marketingName = cleanMachineText(identity.marketingName);
+    identity.chipName = cleanMachineText(identity.chipName);
 
     identity.isNotebook = identity.marketingName.contains(u"MacBook", Qt::CaseInsensitive)
         || identity.modelIdentifier.startsWith(u"MacBook");

@@ -64,6 +64,10 @@ public:
     /// All descendants in the IOService plane (children, their children, …), parents before
     /// children; not the entry itself. Absent when the iteration cannot be created.
     virtual std::optional<std::vector<RegistryEntry>> descendants(RegistryEntry entry) const = 0;
+    /// Whether the system publishes its USB-C ports here at all. Not so where the operating system
+    /// lacks the driver for them (Linux on a Mac without its Type-C driver): missing port
+    /// controllers then say nothing about the hardware.
+    virtual bool publishesPortData() const { return true; }
 };
 
 /// The machine's power sources.
@@ -76,6 +80,15 @@ public:
     virtual std::optional<PropertyDictionary> externalAdapterDetails() const = 0;
 };
 
+/// A backend that reads the machine in one piece (a tree of files) rather than asking the system
+/// call by call. While a hold is kept, every call made on the same thread is answered from one
+/// reading, taken when the hold began, however long the work takes.
+class Readings {
+public:
+    virtual ~Readings() = default;
+    virtual std::shared_ptr<void> hold() const = 0;
+};
+
 /// Everything the probe may ask of the operating system. Chosen once at start-up and passed in.
 struct Platform {
     QString backendName;
@@ -83,6 +96,13 @@ struct Platform {
     std::shared_ptr<const ProcessLauncher> processes;
     std::shared_ptr<const Registry> registry;
     std::shared_ptr<const PowerSources> power;
+    std::shared_ptr<const Readings> readings; // absent when every call asks the system anew
 };
+
+/// One reading for the length of a probe operation (see Readings); nothing to keep on a live system.
+inline std::shared_ptr<void> holdReading(const Platform& platform)
+{
+    return platform.readings ? platform.readings->hold() : nullptr;
+}
 
 } // namespace kw::probe

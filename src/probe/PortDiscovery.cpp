@@ -1,5 +1,7 @@
 #include "probe/PortDiscovery.h"
 
+#include "probe/MachineText.h"
+
 #include <limits>
 #include <set>
 
@@ -115,7 +117,7 @@ std::vector<model::PortDescriptor> discoverPortDescriptors(const Registry& regis
             model::PortDescriptor d;
             d.id = *id;
             d.serviceClass = className;
-            d.registryPath = registry.path(service).value_or(u"registry://unknown"_s);
+            d.registryPath = cleanMachineText(registry.path(service).value_or(u"registry://unknown"_s));
             d.sortHint = portSortHint(properties, std::int64_t(result.size()));
             d.debugSummary = textForm(properties);
             result.push_back(std::move(d));

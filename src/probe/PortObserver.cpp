@@ -29,19 +29,24 @@ bool saysNotConnected(const QString& lowered)
     const QString trimmed = lowered.trimmed();
     if (trimmed == u"no" || trimmed == u"false" || trimmed == u"none")
         return true;
-    for (QStringView phrase : {u"disconnected", u"detached", u"unattached", u"not connected"})
+    for (QStringView phrase : {u"disconnected", u"detached", u"unattached", u"not connected", u"not attached"})
         if (trimmed.contains(phrase))
             return true;
     return false;
 }
 
+// Only a boolean, a number or a string says something of its own key; the text of a nested
+// dictionary or array speaks of other keys (a dictionary is looked into by itself).
 bool valueSaysConnected(const PropertyValue& value)
 {
     if (auto b = value.as<bool>())
         return *b;
     if (value.isNumber())
         return value.integerValue() >= 1;
-    const QString text = (value.as<QString>() ? *value.as<QString>() : textForm(value)).toLower();
+    const QString* string = value.as<QString>();
+    if (!string)
+        return false;
+    const QString text = string->toLower();
     if (saysNotConnected(text))
         return false;
     for (const QString& word : connectedValueWords())

@@ -1,5 +1,7 @@
 #include "probe/PowerSnapshotReader.h"
 
+#include "probe/MachineText.h"
+
 #include <limits>
 
 namespace kw::probe {
@@ -66,7 +68,7 @@ std::optional<QString> readAdapterName(const PropertyDictionary& details, const 
     for (const QString& key : keys) {
         const PropertyValue* value = details.find(key);
         if (auto text = value ? value->as<QString>() : nullptr; text && !text->isEmpty())
-            return *text;
+            return cleanMachineText(*text);
     }
     return std::nullopt;
 }
@@ -77,7 +79,7 @@ model::PowerSnapshot readPowerSnapshot(const PowerSources& power)
     QStringList parts;
     if (auto type = power.providingPowerSourceType()) {
         snapshot.externalPowerConnected = *type == u"AC Power" || type->contains(u"AC", Qt::CaseInsensitive);
-        parts << u"Source: "_s + *type;
+        parts << u"Source: "_s + cleanMachineText(*type);
     }
     if (auto details = power.externalAdapterDetails()) {
         parts << textForm(*details);

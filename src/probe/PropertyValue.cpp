@@ -1,5 +1,7 @@
 #include "probe/PropertyValue.h"
 
+#include "probe/MachineText.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -44,7 +46,8 @@ void appendString(QString& out, const QString& s)
         case u'\t': out += u"\\t"_s; break;
         case u'\r': out += u"\\r"_s; break;
         default:
-            if (c.unicode() < 0x20)
+            // Escaped like Foundation's other characters, so that the text shows what it holds.
+            if (isLayoutControl(c.unicode()))
                 out += u"\\U%1"_s.arg(int(c.unicode()), 4, 16, QChar(u'0'));
             else
                 out += c;

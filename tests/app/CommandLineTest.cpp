@@ -2,13 +2,17 @@
 #include "support/FixedTexts.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace kw::probe;
 namespace fixed = kw::test::fixed;
@@ -30,6 +34,39 @@ CliRun kabelwacht(const QStringList& arguments)
     EXPECT_TRUE(exit && exit->exitedNormally);
     return exit ? CliRun{exit->status, QString::fromUtf8(exit->standardOutput)} : CliRun{};
 }
+
+// The program run by a shell script, for redirections, limits and a working folder of its own:
+// "$0" is the program, "$@" the arguments; standard error is folded into the output unless the
+// script sends it elsewhere.
+CliRun shell(const QString& script, const QStringList& arguments = {}, Seconds timeout = Seconds(60))
+{
+    QStringList shellArgs{u"-c"_s, script, QStringLiteral(KW_PROGRAM)};
+    shellArgs += arguments;
+    const auto exit = runChildProcess(u"/bin/sh"_s, shellArgs, timeout);
+    EXPECT_TRUE(exit && exit->exitedNormally) << script.toStdString();
+    return exit ? CliRun{exit->status, QString::fromUtf8(exit->standardOutput)} : CliRun{};
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// What a folder holds, file names only.
+QStringList namesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+const QString realMac = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/real-mac/m3pro-mac15-6/"_s;
 
 QJsonObject probeJson(const QString& machine)
 {
@@ -320,14 +357,271 @@ TEST(CommandLine, LinuxTreesWithoutTheUsualParts)
     EXPECT_TRUE(empty[u"report"_s][u"portDescriptors"_s].toArray().isEmpty());
     EXPECT_FALSE(empty[u"report"_s][u"probableControllerFailure"_s].toBool());
     // An Apple-silicon Mac without its Type-C driver: no ports, and so no verdict on its controllers.
+    // It is still an M1, and its note says why the check cannot decide (no Intel notes on an M1).
     const QJsonObject noDriver = probeOf(u"m1-air-no-typec-driver"_s);
     EXPECT_TRUE(noDriver[u"portDataUnavailable"_s].toBool());
     EXPECT_EQ(noDriver[u"report"_s][u"identity"_s][u"modelIdentifier"_s].toString(), u"MacBookAir10,1"_s);
+    EXPECT_TRUE(noDriver[u"report"_s][u"identity"_s][u"isAppleSilicon"_s].toBool());
+    EXPECT_EQ(noDriver[u"report"_s][u"identity"_s][u"chipName"_s].toString(), u"Apple M1"_s);
     EXPECT_FALSE(noDriver[u"report"_s][u"controllerCheckIsConclusive"_s].toBool());
     EXPECT_FALSE(noDriver[u"report"_s][u"probableControllerFailure"_s].toBool());
+    EXPECT_EQ(notesOf(noDriver), QStringList{fixed::notes::noPortDataFromLinux});
     EXPECT_FALSE(empty[u"portDataUnavailable"_s].toBool()) << "a notebook without Apple silicon needs no such word";
     // No power-supply class: the power state reads as battery, the ports still show their partner.
     const QJsonObject noPower = probeOf(u"no-power-supply-class"_s);
     EXPECT_FALSE(noPower[u"power"_s][u"externalPowerConnected"_s].toBool());
     EXPECT_TRUE(noPower[u"observations"_s][1][u"partnerIdentityVisible"_s].toBool());
+}
+
+TEST(CommandLine, WriteErrorsOnStandardOutputAreNotSuccess)
+{
+    if (!QFileInfo(u"/dev/full"_s).exists())
+        GTEST_SKIP() << "no /dev/full here";
+    const QString script = QStringLiteral(KW_SOURCE_DIR) + u"/docs/examples/m2-air.script"_s;
+    for (const QStringList& command :
+         {QStringList{u"probe"_s}, QStringList{u"probe"_s, u"--json"_s}, QStringList{u"machines"_s},
+          QStringList{u"run"_s, u"--machine"_s, u"mac14-2"_s, u"--script"_s, script},
+          QStringList{u"import-ioreg"_s, realMac + u"ioport.plist"_s}, QStringList{u"--help"_s}}) {
+        // Standard error stays with us; standard output goes to a device that is always full.
+        const CliRun run = shell(u"exec \"$0\" \"$@\" 2>&1 >/dev/full"_s, command);
+        EXPECT_EQ(run.status, 1) << command.join(u' ').toStdString();
+        EXPECT_TRUE(run.output.endsWith(u"kabelwacht: standard output could not be written whole: No space left on device\n"_s))
+            << run.output.toStdString();
+    }
+}
+
+TEST(CommandLine, ImportNeverWritesOverItsInputOrWhatIsNotAFile)
+{
+    QTemporaryDir dir;
+    const QString dump = dir.filePath(u"d.plist"_s);
+    writeFile(dump, contentOf(realMac + u"ioport.plist"_s));
+    const QByteArray original = contentOf(dump);
+    ASSERT_TRUE(QFile::link(dump, dir.filePath(u"link.json"_s)));
+    const QString hardware = dir.filePath(u"hardware.json"_s);
+    writeFile(hardware, contentOf(realMac + u"hardware.json"_s));
+
+    for (const QString& out : {dump, dir.filePath(u"link.json"_s), dir.path() + u"/./d.plist"_s}) {
+        const CliRun same = kabelwacht({u"import-ioreg"_s, dump, u"--out"_s, out});
+        EXPECT_EQ(same.status, 2) << out.toStdString();
+        EXPECT_TRUE(same.output.contains(u"is the input"_s)) << same.output.toStdString();
+    }
+    const CliRun overHardware = kabelwacht({u"import-ioreg"_s, dump, u"--hardware"_s, hardware, u"--out"_s, hardware});
+    EXPECT_EQ(overHardware.status, 2);
+    EXPECT_EQ(contentOf(dump), original);
+    EXPECT_EQ(contentOf(hardware), contentOf(realMac + u"hardware.json"_s));
+
+    // A FIFO would block the writer, a device or a folder would be replaced by a rename.
+    const QString fifo = dir.filePath(u"fifo"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& out : {fifo, u"/dev/null"_s, dir.path()}) {
+        const CliRun refused = kabelwacht({u"import-ioreg"_s, dump, u"--out"_s, out});
+        EXPECT_EQ(refused.status, 2) << out.toStdString();
+        EXPECT_EQ(refused.output, u"kabelwacht import-ioreg: %1: not a regular file; name a file to be written\n"_s.arg(out));
+    }
+    EXPECT_FALSE(QFileInfo(fifo).isFile()) << "still a FIFO";
+    EXPECT_FALSE(QFileInfo(u"/dev/null"_s).isFile());
+}
+
+TEST(CommandLine, AFullDiskLeavesTheOldFileWhole)
+{
+    QTemporaryDir dir;
+    const QString machine = dir.filePath(u"customer.json"_s);
+    const QString picture = dir.filePath(u"window.png"_s);
+    writeFile(machine, "the old machine file\n");
+    writeFile(picture, "the old picture\n");
+    // Files may not grow at all: every write fails as on a full disk (EFBIG instead of ENOSPC). In the
+    // sanitizer build Qt Quick's own caches would count as leaks of the screenshot (tests/ui/QtLeaks.cpp).
+    const QString noQtLeaks = u"export ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\"; "_s;
+    const QString fullDisk = noQtLeaks + u"trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\" 2>&1"_s;
+
+    const CliRun imported = shell(fullDisk, {u"import-ioreg"_s, realMac + u"ioport.plist"_s, u"--out"_s, machine});
+    EXPECT_EQ(imported.status, 1);
+    EXPECT_TRUE(imported.output.startsWith(u"kabelwacht import-ioreg: %1: cannot be written: "_s.arg(machine)))
+        << imported.output.toStdString();
+
+    const CliRun shot = shell(fullDisk, {u"screenshot"_s, u"--out"_s, picture}, Seconds(120));
+    EXPECT_EQ(shot.status, 1);
+    EXPECT_TRUE(shot.output.contains(u"kabelwacht screenshot: %1: cannot be written: "_s.arg(picture))) << shot.output.toStdString();
+
+    EXPECT_EQ(contentOf(machine), "the old machine file\n");
+    EXPECT_EQ(contentOf(picture), "the old picture\n");
+    EXPECT_EQ(namesIn(dir.path()), (QStringList{u"customer.json"_s, u"window.png"_s})) << "no half-written file left";
+
+    // With room on the disk the picture is replaced whole.
+    const CliRun written = shell(noQtLeaks + u"exec \"$0\" \"$@\" 2>&1"_s, {u"screenshot"_s, u"--out"_s, picture}, Seconds(120));
+    EXPECT_EQ(written.status, 0) << written.output.toStdString();
+    EXPECT_TRUE(contentOf(picture).startsWith("\x89PNG"));
+}
+
+TEST(CommandLine, ScreenshotRefusesAFifoInsteadOfBlocking)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(u"fifo.png"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const CliRun run = shell(u"exec \"$0\" \"$@\" 2>&1"_s, {u"screenshot"_s, u"--out"_s, fifo}, Seconds(60));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.output.endsWith(u"kabelwacht screenshot: %1: not a regular file; name a file to be written\n"_s.arg(fifo)))
+        << run.output.toStdString();
+}
+
+TEST(CommandLine, ARecordingIntoARelativeFolderReplaysLikeTheOriginal)
+{
+    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/ucsi-notebook-charging-port2"_s;
+    QTemporaryDir work;
+    // In a folder of its own, as the README shows it: --out names a folder relative to it.
+    const CliRun recorded = shell(u"cd \"$1\" && shift && exec \"$0\" \"$@\" 2>&1"_s,
+                                  {work.path(), u"record-sysfs"_s, u"--out"_s, u"rec"_s, u"--fs-root"_s, tree});
+    ASSERT_EQ(recorded.status, 0) << recorded.output.toStdString();
+    EXPECT_EQ(recorded.output, u"Recorded into rec; 'kabelwacht probe --fs-root rec' replays it.\n"_s);
+    const QFileInfo link(work.filePath(u"rec/sys/class/typec/port1"_s));
+    EXPECT_TRUE(link.isSymLink());
+    EXPECT_FALSE(link.symLinkTarget().isEmpty());
+    EXPECT_TRUE(link.isDir()) << "the link leads into the recording";
+
+    auto probeOf = [](const QString& root) {
+        QJsonObject probe = QJsonDocument::fromJson(
+            kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s, root}).output.toUtf8()).object();
+        probe.remove(u"backend"_s);
+        return probe;
+    };
+    const QJsonObject replayed = probeOf(work.filePath(u"rec"_s));
+    EXPECT_EQ(replayed, probeOf(tree));
+    EXPECT_EQ(replayed[u"power"_s][u"adapterWatts"_s].toInt(), 94);
+    EXPECT_EQ(replayed[u"report"_s][u"rawControllerCount"_s].toInt(), 4);
+}
+
+TEST(CommandLine, ARecordingThatCannotBeWrittenIsNoSuccessAndLeavesNothing)
+{
+    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/ucsi-notebook-charging-port2"_s;
+    QTemporaryDir work;
+    const CliRun full = shell(u"trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\" 2>&1"_s,
+                              {u"record-sysfs"_s, u"--fs-root"_s, tree, u"--out"_s, work.filePath(u"rec"_s)});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_TRUE(full.output.startsWith(u"kabelwacht record-sysfs: "_s) && full.output.contains(u"cannot be written"_s))
+        << full.output.toStdString();
+    EXPECT_FALSE(full.output.contains(u"Recorded"_s));
+    EXPECT_EQ(namesIn(work.path()), QStringList()) << "neither the recording nor a part of it";
+
+    const CliRun nowhere = kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, u"/nonexistent"_s, u"--out"_s, work.filePath(u"x"_s)});
+    EXPECT_EQ(nowhere.status, 2);
+    EXPECT_EQ(nowhere.output, u"kabelwacht record-sysfs: /nonexistent: not a tree to record (it has no sys folder)\n"_s);
+    EXPECT_EQ(namesIn(work.path()), QStringList());
+
+    const CliRun help = kabelwacht({u"record-sysfs"_s, u"--help"_s});
+    EXPECT_TRUE(help.output.contains(u"--out <DIR>"_s)) << help.output.toStdString();
+    EXPECT_FALSE(help.output.contains(u"machine file"_s) || help.output.contains(u"standard output"_s));
+}
+
+TEST(CommandLine, ATreeWithMorePortsThanAnyComputerIsRefusedAtOnce)
+{
+    // In memory where the system has it: thousands of folders are slow to remove from some disks.
+    QTemporaryDir many(QDir(u"/dev/shm"_s).exists() ? u"/dev/shm/kabelwacht-test-XXXXXX"_s : QString());
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_TRUE(QDir().mkpath(many.filePath(u"sys/class/typec/port%1"_s.arg(i))));
+    // Read port by port, such a tree once took minutes; it is refused before it is read.
+    const CliRun probe = kabelwacht({u"probe"_s, u"--fs-root"_s, many.path()});
+    EXPECT_EQ(probe.status, 2);
+    EXPECT_EQ(probe.output, u"kabelwacht probe: %1: publishes 2000 Type-C ports; no computer has more than 64, so it is "
+                            u"not read\n"_s.arg(many.path()));
+    EXPECT_EQ(kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, many.path(), u"--out"_s, many.filePath(u"rec"_s)}).status, 2);
+
+    QTemporaryDir most;
+    for (int i = 0; i < 64; ++i)
+        ASSERT_TRUE(QDir().mkpath(most.filePath(u"sys/class/typec/port%1"_s.arg(i))));
+    const CliRun read = kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s, most.path()});
+    ASSERT_EQ(read.status, 0) << read.output.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(read.output.toUtf8())[u"observations"_s].toArray().size(), 64);
+}
+
+TEST(CommandLine, TheMachinesWordsCannotForgeTheReportOrDriveTheTerminal)
+{
+    QFile catalogue(QStringLiteral(KW_SOURCE_DIR) + u"/machines/mac14-2.json"_s);
+    ASSERT_TRUE(catalogue.open(QIODevice::ReadOnly));
+    QJsonObject machine = QJsonDocument::fromJson(catalogue.readAll()).object();
+    QJsonObject overview = machine[u"hardwareOverview"_s].toObject();
+    QJsonArray records = overview[u"SPHardwareDataType"_s].toArray();
+    QJsonObject record = records[0].toObject();
+    record[u"machine_name"_s] = u"MacBook\r\nGesamtergebnis: Alle OK"_s;
+    record[u"chip_type"_s] = u"Apple \u202eM2\u0000\x1b[2J"_s;
+    records[0] = record;
+    overview[u"SPHardwareDataType"_s] = records;
+    machine[u"hardwareOverview"_s] = overview;
+    machine[u"title"_s] = u"Forged\x1b]0;title\x07"_s;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"forged.json"_s);
+    writeFile(file, QJsonDocument(machine).toJson());
+
+    const QString script = QStringLiteral(KW_SOURCE_DIR) + u"/docs/examples/m2-air.script"_s;
+    const CliRun run = kabelwacht({u"run"_s, u"--machine"_s, file, u"--script"_s, script});
+    ASSERT_EQ(run.status, 0) << run.output.toStdString();
+    const QStringList lines = run.output.split(u'\n');
+    EXPECT_EQ(lines.filter(QRegularExpression(u"^Gesamtergebnis"_s)).size(), 1) << "no forged verdict of its own";
+    EXPECT_TRUE(lines.contains(u"Gerät: MacBook  Gesamtergebnis: Alle OK"_s)) << run.output.toStdString();
+    EXPECT_TRUE(lines.contains(u"Gesamtergebnis: Mindestens ein USB-C Anschluss ist vermutlich defekt."_s));
+
+    for (const QStringList& probe : {QStringList{u"probe"_s, u"--machine"_s, file}, QStringList{u"machines"_s},
+                                     QStringList{u"probe"_s, u"--json"_s, u"--machine"_s, file}}) {
+        const CliRun shown = kabelwacht(probe);
+        EXPECT_EQ(shown.status, 0);
+        for (QChar c : shown.output)
+            if (c != u'\n' && (c.unicode() < 0x20 || c.unicode() == 0x7f || c.unicode() == 0x202e)) {
+                ADD_FAILURE() << probe.join(u' ').toStdString() << " shows U+" << std::hex << int(c.unicode());
+                break;
+            }
+    }
+}
+
+TEST(CommandLine, EmptyOrClashingBackendOptionsAreRefused)
+{
+    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/ucsi-notebook-charging-port2"_s;
+    const CliRun noMachine = kabelwacht({u"probe"_s, u"--machine"_s, u""_s});
+    EXPECT_EQ(noMachine.status, 2);
+    EXPECT_EQ(noMachine.output, u"kabelwacht probe: --machine needs the name of a built-in machine or a machine file. "
+                                u"Run 'kabelwacht probe --help'.\n"_s);
+    const CliRun noTree = kabelwacht({u"run"_s, u"--script"_s, QStringLiteral(KW_SOURCE_DIR) + u"/docs/examples/m2-air.script"_s,
+                                      u"--fs-root"_s, u""_s});
+    EXPECT_EQ(noTree.status, 2);
+    EXPECT_TRUE(noTree.output.startsWith(u"kabelwacht run: --fs-root needs the folder of a recorded tree."_s)) << noTree.output.toStdString();
+    const CliRun both = kabelwacht({u"probe"_s, u"--machine"_s, u"mac14-2"_s, u"--fs-root"_s, tree});
+    EXPECT_EQ(both.status, 2);
+    EXPECT_TRUE(both.output.startsWith(u"kabelwacht probe: --machine and --fs-root exclude each other"_s)) << both.output.toStdString();
+    QTemporaryDir dir;
+    EXPECT_EQ(kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, u""_s, u"--out"_s, dir.filePath(u"x"_s)}).status, 2);
+    EXPECT_EQ(kabelwacht({u"record-sysfs"_s, u"--out"_s, u""_s}).status, 2);
+    EXPECT_EQ(kabelwacht({u"import-ioreg"_s, realMac + u"ioport.plist"_s, u"--out"_s, u""_s}).status, 2);
+    EXPECT_EQ(namesIn(dir.path()), QStringList());
+}
+
+TEST(CommandLine, ABuiltInNameMeansTheBuiltInMachine)
+{
+    // A file in the working folder named like a built-in machine does not take its place; ./NAME names it.
+    QTemporaryDir work;
+    writeFile(work.filePath(u"mac14-2"_s), "not a machine file");
+    const QString inWork = u"cd \"$1\" && shift && exec \"$0\" \"$@\" 2>&1"_s;
+    const CliRun builtIn = shell(inWork, {work.path(), u"probe"_s, u"--json"_s, u"--machine"_s, u"mac14-2"_s});
+    ASSERT_EQ(builtIn.status, 0) << builtIn.output.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(builtIn.output.toUtf8())[u"report"_s][u"identity"_s][u"modelIdentifier"_s].toString(),
+              u"Mac14,2"_s);
+    const CliRun file = shell(inWork, {work.path(), u"probe"_s, u"--machine"_s, u"./mac14-2"_s});
+    EXPECT_EQ(file.status, 2);
+    EXPECT_TRUE(file.output.startsWith(u"kabelwacht probe: ./mac14-2:1:2: not valid JSON"_s)) << file.output.toStdString();
+    EXPECT_TRUE(kabelwacht({u"probe"_s, u"--help"_s}).output.contains(u"./NAME"_s));
+}
+
+TEST(CommandLine, ADisplayThatCannotBeOpenedIsOneLineOfOurs)
+{
+    // No X server listens on display 65000; a platform plugin named bogus does not exist.
+    for (const auto& [environment, shown] :
+         {std::pair(u"unset WAYLAND_DISPLAY QT_QPA_PLATFORM; export DISPLAY=:65000"_s, u"(DISPLAY=:65000)"_s),
+          std::pair(u"export QT_QPA_PLATFORM=bogus"_s, u"(QT_QPA_PLATFORM=bogus)"_s)}) {
+        const CliRun run = shell(environment + u"; exec \"$0\" --no-simulator 2>&1"_s);
+        EXPECT_EQ(run.status, 1) << "not Qt's abort (134)";
+        EXPECT_EQ(run.output.count(u'\n'), 1) << run.output.toStdString();
+        EXPECT_TRUE(run.output.startsWith(u"kabelwacht: the display could not be opened "_s + shown)) << run.output.toStdString();
+        EXPECT_TRUE(run.output.contains(u"kabelwacht run"_s) && run.output.contains(u"kabelwacht screenshot"_s));
+    }
+    const CliRun shot = shell(u"export QT_QPA_PLATFORM=bogus; exec \"$0\" screenshot --out /nonexistent/x.png 2>&1"_s);
+    EXPECT_EQ(shot.status, 1);
+    EXPECT_EQ(shot.output, u"kabelwacht screenshot: the display could not be opened (QT_QPA_PLATFORM=bogus); without "
+                           u"QT_QPA_PLATFORM the window is rendered offscreen.\n"_s);
 }

@@ -214,3 +214,17 @@ TEST(AssembleHardwareReport, NotesWordForWordAndInOrder)
                   c.notes)
             << c.what;
 }
+
+TEST(AssembleHardwareReport, AppleSiliconWithoutPortDataIsNotJudged)
+{
+    // Linux on an M1 without its Type-C driver: still Apple silicon, but no port can be judged.
+    const auto report = assembleHardwareReport(appleSilicon(u"MacBookAir10,1"_s, u"MacBook Air"_s), {}, 0,
+                                               /*portDataPublished=*/false);
+    EXPECT_TRUE(report.identity.isAppleSilicon);
+    EXPECT_EQ(report.expectedPortCount, 2);
+    EXPECT_FALSE(report.controllerCheckIsConclusive);
+    EXPECT_FALSE(report.probableControllerFailure);
+    EXPECT_EQ(report.notes, QStringList{kw::test::fixed::notes::noPortDataFromLinux}) << "neither the macOS nor the Intel notes";
+    // With port data the same machine is judged as ever.
+    EXPECT_TRUE(assembleHardwareReport(appleSilicon(u"MacBookAir10,1"_s, u"MacBook Air"_s), {}, 0).probableControllerFailure);
+}

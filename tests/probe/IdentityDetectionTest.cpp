@@ -15,7 +15,7 @@ struct IdentityFixture : ::testing::Test {
 
     model::MacIdentity detect()
     {
-        Platform platform{u"fake"_s, kernel, launcher, nullptr, nullptr};
+        Platform platform{u"fake"_s, kernel, launcher, nullptr, nullptr, nullptr};
         return detectMacIdentity(platform);
     }
     void appleSilicon(const QString& model)
@@ -133,4 +133,18 @@ TEST(SysctlReading, StringsNeedTwoBytesAndEndAtFirstZero)
     EXPECT_EQ(readSysctlString(kernel, u"c"_s), u"no terminator"_s);
     EXPECT_EQ(readSysctlString(kernel, u"d"_s), u"M\uFFFDX"_s);
     EXPECT_EQ(readSysctlString(kernel, u"missing"_s), std::nullopt);
+}
+
+TEST_F(IdentityFixture, TheMachinesWordsComeWithoutControlsOrReordering)
+{
+    // A line break would forge a line of the copied report; escapes and overrides act on the terminal.
+    kernel->setString(u"hw.model"_s, u"Mac14,2\x1b[2J\x1b]0;title\x07"_s);
+    kernel->setInt(u"hw.optional.arm64"_s, 1);
+    launcher->printsJson(R"({"SPHardwareDataType":[{"machine_name":"MacBook\r\nGesamtergebnis: Alle OK",
+                                                   "chip_type":"Apple \u202eM2\u2066\u0000\u0085"}]})");
+    const auto id = detect();
+    EXPECT_EQ(id.modelIdentifier, u"Mac14,2 [2J ]0;title "_s);
+    EXPECT_EQ(id.marketingName, u"MacBook  Gesamtergebnis: Alle OK"_s);
+    EXPECT_EQ(id.chipName, u"Apple M2  "_s);
+    EXPECT_TRUE(id.isNotebook);
 }

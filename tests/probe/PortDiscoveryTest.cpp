@@ -127,3 +127,14 @@ TEST(CountServices, CountsDistinctEntriesAcrossClasses)
     registry.add(unreadable);
     EXPECT_EQ(countServices(registry, systemControllerClassNames()), 2);
 }
+
+TEST(DiscoverPortDescriptors, RegistryPathsComeWithoutControls)
+{
+    test::FakeRegistry registry;
+    auto entry = port(1, u"AppleHPMInterfaceType10"_s, 1);
+    entry.path = u"IOService:/Port-USB-C\x1b[31m@1\r\n\u202e"_s;
+    registry.add(entry);
+    const auto found = discoverPortDescriptors(registry);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].registryPath, u"IOService:/Port-USB-C [31m@1  "_s);
+}

@@ -19,13 +19,23 @@ TEST(HasConnectedProperty, KeyWordsAndValues)
     EXPECT_FALSE(hasConnectedProperty({{u"ConnectionActive"_s, true}})) << "not one of the key words";
     EXPECT_FALSE(hasConnectedProperty({{u"Description"_s, u"connected"_s}}));
     EXPECT_TRUE(hasConnectedProperty({{u"Outer"_s, PropertyDictionary{{u"Attached"_s, true}}}}));
-    EXPECT_TRUE(hasConnectedProperty({{u"PortStates"_s, PropertyArray{u"idle"_s, u"sink"_s}}}));
+}
+
+TEST(HasConnectedProperty, OnlyAStringValueIsReadAsWords)
+{
+    // The text of an array or a dictionary speaks of other things than its key ("source" of a list
+    // of roles, "Connected" of a nested key); a dictionary is looked into by itself.
+    EXPECT_FALSE(hasConnectedProperty({{u"PortStates"_s, PropertyArray{u"idle"_s, u"sink"_s}}}));
+    EXPECT_FALSE(hasConnectedProperty({{u"ConnectionState"_s, PropertyDictionary{{u"Role"_s, u"Source"_s}}}}));
+    EXPECT_FALSE(hasConnectedProperty({{u"CableState"_s, QByteArray("yes")}}));
+    EXPECT_TRUE(hasConnectedProperty({{u"ConnectionState"_s, PropertyDictionary{{u"Attached"_s, u"yes"_s}}}}))
+        << "the nested key still counts by itself";
 }
 
 TEST(HasConnectedProperty, ValuesThatSayTheOppositeAreNotConnections)
 {
     for (const QString& value : {u"Disconnected"_s, u"detached"_s, u"Unattached"_s, u"Not Connected"_s, u"none"_s,
-                                 u"No"_s, u"false"_s, u"Sink (disconnected)"_s})
+                                 u"No"_s, u"false"_s, u"Sink (disconnected)"_s, u"Not Attached"_s, u"not attached (sink)"_s})
         EXPECT_FALSE(hasConnectedProperty({{u"ConnectionState"_s, value}})) << value.toStdString();
     EXPECT_TRUE(hasConnectedProperty({{u"ConnectionState"_s, u"Connected"_s}}));
     EXPECT_TRUE(hasConnectedProperty({{u"ConnectionState"_s, u"yes"_s}}));

@@ -66,3 +66,13 @@ TEST(AdapterName, FirstNonEmptyString)
     EXPECT_EQ(readAdapterName({{u"Name"_s, 5}, {u"Adapter Name"_s, u"X"_s}}, keys), u"X"_s);
     EXPECT_EQ(readAdapterName({{u"Watts"_s, 5}}, keys), std::nullopt);
 }
+
+TEST(PowerSnapshot, TheAdapterNameAndTypeComeWithoutControls)
+{
+    test::FakePowerSources power;
+    power.type = u"AC Power\n"_s;
+    power.adapter = PropertyDictionary{{u"Name"_s, u"\x1b]8;;https://x\x07" u"Charger\u202e\u2029"_s}};
+    const auto s = readPowerSnapshot(power);
+    EXPECT_EQ(s.adapterName, u" ]8;;https://x Charger "_s);
+    EXPECT_EQ(s.rawDescription, u"Source: AC Power  | {\n    Name = \"\\U001b]8;;https://x\\U0007Charger\\U202e\\U2029\";\n}"_s);
+}

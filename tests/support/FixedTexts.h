@@ -22,6 +22,10 @@ inline const QString noGenericControllers =
     u"praktischen Ladetest fort."_s;
 inline const QString notAMacBook = u"Die App ist für MacBook Modelle ausgelegt."_s;
 inline const QString countFromRegistry = u"Die Portanzahl wurde direkt aus der Hardware-Registry abgeleitet."_s;
+// Ours: an Apple-silicon Mac whose Linux publishes no Type-C ports.
+inline const QString noPortDataFromLinux =
+    u"Linux veröffentlicht hier keine USB-C Anschlussdaten. Der Controllergrundtest kann daher nicht entscheiden und "
+    u"löst keinen Platinenschaden-Hinweis aus; die App fährt mit dem praktischen Ladetest fort."_s;
 } // namespace notes
 
 // The note under each port result.

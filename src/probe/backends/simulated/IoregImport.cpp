@@ -1,11 +1,13 @@
 #include "probe/backends/simulated/IoregImport.h"
 
+#include "probe/backends/simulated/JsonText.h"
 #include "probe/backends/simulated/MachineDescription.h"
 #include "probe/backends/simulated/PropertyList.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <cmath>
 #include <map>
 #include <set>
 
@@ -58,25 +60,50 @@ QJsonValue typedJson(const PropertyValue& value)
         value.storage());
 }
 
-int nesting(const PropertyValue& value)
-{
-    int deepest = 0;
-    if (auto a = value.as<PropertyArray>())
-        for (const auto& item : *a)
-            deepest = std::max(deepest, nesting(item));
-    else if (auto d = value.as<PropertyDictionary>())
-        for (const auto& [key, item] : *d)
-            deepest = std::max(deepest, nesting(item));
-    else
-        return 0;
-    return deepest + 1;
-}
-
 QString stringOf(const PropertyDictionary& d, const QString& key)
 {
     const PropertyValue* v = d.find(key);
     return v && v->as<QString>() ? *v->as<QString>() : QString();
 }
+
+// Refuses, with its place, what a machine file cannot hold, so that the import never writes a file that
+// the loader then refuses. A dictionary is at depth 1, each value one deeper than what holds it.
+class ValueCheck {
+public:
+    explicit ValueCheck(QString file) : m_file(std::move(file)) {}
+
+    void dictionary(const PropertyDictionary& d, const QString& place, int depth) const
+    {
+        if (depth > machinePropertyDepth)
+            fail(place, u"nested more than %1 levels deep"_s.arg(machinePropertyDepth));
+        for (const auto& [key, item] : d) {
+            if (key.startsWith(u'$'))
+                fail(place, u"the key '%1' begins with $, which a machine file keeps for typed values"_s.arg(key));
+            value(item, place + u'.' + key, depth + 1);
+        }
+    }
+
+    void value(const PropertyValue& v, const QString& place, int depth) const
+    {
+        if (depth > machinePropertyDepth)
+            fail(place, u"nested more than %1 levels deep"_s.arg(machinePropertyDepth));
+        if (auto d = v.as<PropertyDictionary>())
+            dictionary(*d, place, depth);
+        else if (auto a = v.as<PropertyArray>())
+            for (std::size_t i = 0; i < a->size(); ++i)
+                value((*a)[i], place + u'[' + QString::number(i) + u']', depth + 1);
+        else if (auto real = v.as<double>(); real && !std::isfinite(*real))
+            fail(place, u"%1 is not a finite number, which a machine file cannot hold"_s.arg(*real));
+        else if (auto date = v.as<QDateTime>();
+                 date && !QDateTime::fromString(date->toUTC().toString(Qt::ISODate), Qt::ISODate).isValid())
+            fail(place, u"the date cannot be written in a machine file"_s);
+    }
+
+private:
+    [[noreturn]] void fail(const QString& place, const QString& what) const { throw Problem{m_file, place + u": "_s + what}; }
+
+    QString m_file;
+};
 
 struct Importer {
     QString file;
@@ -106,6 +133,9 @@ struct Importer {
         const PropertyValue* id = d->find(u"IORegistryEntryID"_s);
         if (!id || !id->as<std::int64_t>())
             fail(place, u"the entry has no IORegistryEntryID (was the dump made with ioreg -a -l?)"_s);
+        if (*id->as<std::int64_t>() < 0)
+            fail(place, u"the IORegistryEntryID %1 is negative; a machine file holds IDs from 0 to 9223372036854775807"_s.arg(
+                            *id->as<std::int64_t>()));
         const auto entryId = std::uint64_t(*id->as<std::int64_t>());
         if (!ids.insert(entryId).second)
             fail(place, u"the IORegistryEntryID %1 appears twice"_s.arg(entryId));
@@ -121,13 +151,13 @@ struct Importer {
             publishesPowerSources = true;
 
         QJsonObject properties;
-        for (const auto& [key, v] : *d) {
-            if (entryKeys.count(key) || key.startsWith(u'$'))
-                continue;
-            if (nesting(v) > maxPropertyDepth - 1)
-                fail(place + u"."_s + key, u"nested more than %1 levels deep"_s.arg(maxPropertyDepth));
+        PropertyDictionary own;
+        for (const auto& [key, v] : *d)
+            if (!entryKeys.count(key))
+                own.insert(key, v);
+        ValueCheck(file).dictionary(own, place, 1);
+        for (const auto& [key, v] : own)
             properties.insert(key, typedJson(v));
-        }
         const QString portType = stringOf(*d, u"PortTypeDescription"_s);
         if (portType == u"USB-C" || portType.startsWith(u"MagSafe")) {
             const PropertyValue* number = d->find(u"PortNumber"_s);
@@ -160,8 +190,14 @@ QJsonObject hardwareOverview(const IoregInput& input)
     const QJsonDocument doc = QJsonDocument::fromJson(input.bytes, &error);
     if (error.error != QJsonParseError::NoError)
         throw Problem{input.name, u"not valid JSON: "_s + error.errorString()};
+    if (const auto problem = strictJsonProblem(input.bytes))
+        throw Problem{input.name, u"at byte %1: %2"_s.arg(problem->offset).arg(problem->what)};
     if (!doc.isObject())
         throw Problem{input.name, u"the hardware overview must be a JSON object"_s};
+    if (jsonNestingDepth(doc.object()) > maxHardwareOverviewDepth)
+        throw Problem{input.name, u"nested more than %1 levels deep"_s.arg(maxHardwareOverviewDepth)};
+    if (hardwareOverviewOutput(doc).size() > maxHardwareOverviewBytes)
+        throw Problem{input.name, u"larger than %1 bytes as a machine file holds it"_s.arg(maxHardwareOverviewBytes)};
     return doc.object();
 }
 
@@ -192,7 +228,8 @@ IoregImportResult importIoreg(const IoregInput& dump, const std::optional<IoregI
         if (wholeTree) {
             root = importer.entry(roots.front(), u"root"_s, 1);
         } else {
-            // Subsets ("-r -c CLASS") have no common root: they hang from a made-up one.
+            // Subsets ("-r -c CLASS") have no common root: they hang from a made-up one, which counts.
+            importer.count = 1;
             QJsonArray children;
             for (std::size_t i = 0; i < roots.size(); ++i)
                 children.append(importer.entry(roots[i], u"["_s + QString::number(i) + u"]"_s, 2));
@@ -226,8 +263,10 @@ IoregImportResult importIoreg(const IoregInput& dump, const std::optional<IoregI
             if (auto list = b.value->as<PropertyArray>(); list && !list->empty())
                 service = list->front().as<PropertyDictionary>();
             const PropertyValue* details = service ? service->find(u"AdapterDetails"_s) : nullptr;
-            if (details && details->as<PropertyDictionary>() && !details->as<PropertyDictionary>()->empty())
+            if (details && details->as<PropertyDictionary>() && !details->as<PropertyDictionary>()->empty()) {
+                ValueCheck(battery->name).dictionary(*details->as<PropertyDictionary>(), u"AdapterDetails"_s, 1);
                 power = QJsonObject{{u"providingType"_s, u"AC Power"_s}, {u"adapter"_s, typedJson(*details)}};
+            }
         }
 
         // Does a charger show as power-source entries? What the dump shows decides; an idle dump
@@ -273,9 +312,13 @@ IoregImportResult importIoreg(const IoregInput& dump, const std::optional<IoregI
                             {u"sockets"_s, sockets}};
         if (hardware)
             machine.insert(u"hardwareOverview"_s, overview);
-        return {machine, {}};
+        QByteArray json = QJsonDocument(machine).toJson(QJsonDocument::Indented);
+        if (json.size() > maxMachineFileBytes)
+            throw Problem{dump.name, u"the machine file would be larger than %1 MiB, more than the program loads"_s.arg(
+                                         maxMachineFileBytes / (1024 * 1024))};
+        return {machine, std::move(json), {}};
     } catch (const Problem& p) {
-        return {std::nullopt, p.file + u": "_s + p.what};
+        return {std::nullopt, {}, p.file + u": "_s + p.what};
     }
 }
 

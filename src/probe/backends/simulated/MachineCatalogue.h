@@ -10,7 +10,8 @@ namespace kw::probe {
 QStringList catalogueMachineNames();
 inline const QString defaultMachineName = QStringLiteral("macbookpro18-3");
 
-// A path to a machine file, or the name of a catalogue machine.
+// The name of a catalogue machine, or a path to a machine file. A catalogue name wins over a file of
+// the same name in the working folder, which is given as ./NAME.
 MachineLoadResult loadMachine(const QString& pathOrName);
 
 } // namespace kw::probe

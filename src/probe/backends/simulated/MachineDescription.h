@@ -1,8 +1,10 @@
 #pragma once
 
 #include "probe/PropertyValue.h"
+#include "probe/backends/simulated/MachineLimits.h"
 
 #include <QByteArray>
+#include <QJsonDocument>
 #include <QString>
 
 #include <cstdint>
@@ -47,6 +49,8 @@ struct MachineDescription {
     std::optional<PropertyDictionary> adapterDetails;
     bool publishesPowerSourceFeatures = false;
     std::vector<MachineSocket> sockets;
+    // Set by the Linux backend for a machine whose kernel publishes no Type-C ports; no machine file has it.
+    bool portDataUnavailable = false;
 };
 
 struct MachineLoadResult {
@@ -54,13 +58,9 @@ struct MachineLoadResult {
     QString error; // "FILE: PLACE: PROBLEM" when machine is absent
 };
 
-inline constexpr qint64 maxMachineFileBytes = 64 * 1024 * 1024;
-inline constexpr int maxRegistryDepth = 128;
-inline constexpr std::size_t maxRegistryEntries = 200'000;
-// The overview travels to the helper process in its environment, which limits one value's size.
-inline constexpr qsizetype maxHardwareOverviewBytes = 64 * 1024;
-
 MachineLoadResult parseMachineFile(const QByteArray& json, const QString& fileName);
+// What the stand-in for system_profiler prints for a "hardwareOverview" document.
+QByteArray hardwareOverviewOutput(const QJsonDocument& document);
 MachineLoadResult loadMachineFile(const QString& path);
 
 } // namespace kw::probe

@@ -1,5 +1,8 @@
 #include "probe/backends/simulated/MachineDescription.h"
 
+#include "probe/MachineText.h"
+#include "probe/backends/simulated/JsonText.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -10,6 +13,7 @@
 
 #include <cmath>
 #include <set>
+#include <vector>
 
 namespace kw::probe {
 
@@ -94,8 +98,8 @@ PropertyValue typedValue(const QJsonValue& v, const QString& place, int depth);
 
 PropertyDictionary typedDictionary(const QJsonObject& o, const QString& place, int depth)
 {
-    if (depth > maxPropertyDepth)
-        fail(place, u"nested more than %1 levels deep"_s.arg(maxPropertyDepth));
+    if (depth > machinePropertyDepth)
+        fail(place, u"nested more than %1 levels deep"_s.arg(machinePropertyDepth));
     PropertyDictionary dict;
     for (auto it = o.begin(); it != o.end(); ++it) {
         if (it.key().startsWith(u'$'))
@@ -107,8 +111,8 @@ PropertyDictionary typedDictionary(const QJsonObject& o, const QString& place, i
 
 PropertyValue typedValue(const QJsonValue& v, const QString& place, int depth)
 {
-    if (depth > maxPropertyDepth)
-        fail(place, u"nested more than %1 levels deep"_s.arg(maxPropertyDepth));
+    if (depth > machinePropertyDepth)
+        fail(place, u"nested more than %1 levels deep"_s.arg(machinePropertyDepth));
     switch (v.type()) {
     case QJsonValue::Bool:
         return v.toBool();
@@ -189,18 +193,22 @@ struct Parser {
                 fail(place, u"the superclass name is empty"_s);
             machine.superclasses[it.key()] = super;
         }
+        // Each class is followed up to the root once: a chain already known to end well ends the walk.
+        std::set<QString> known{u"IORegistryEntry"_s};
         for (const auto& [name, super] : machine.superclasses) {
-            QString current = name;
-            std::set<QString> seen{current};
-            while (current != u"IORegistryEntry") {
+            std::vector<QString> walked;
+            std::set<QString> onThisWalk;
+            for (QString current = name; !known.count(current);) {
+                if (!onThisWalk.insert(current).second)
+                    fail(keyPlace(u"classes"_s, name), u"the chain of superclasses loops through %1"_s.arg(current));
+                walked.push_back(current);
                 auto next = machine.superclasses.find(current);
                 if (next == machine.superclasses.end())
                     fail(keyPlace(u"classes"_s, name),
                          u"the chain of superclasses ends in %1, which is not IORegistryEntry and has no superclass"_s.arg(current));
                 current = next->second;
-                if (!seen.insert(current).second)
-                    fail(keyPlace(u"classes"_s, name), u"the chain of superclasses loops through %1"_s.arg(current));
             }
+            known.insert(walked.begin(), walked.end());
         }
     }
 
@@ -268,7 +276,9 @@ struct Parser {
                                              : QJsonDocument();
             if (d.isNull())
                 fail(u"hardwareOverview"_s, u"must be an object or an array (what the tool prints)"_s);
-            machine.hardwareOverviewOutput = d.toJson(QJsonDocument::Indented);
+            if (jsonNestingDepth(doc) > maxHardwareOverviewDepth)
+                fail(u"hardwareOverview"_s, u"nested more than %1 levels deep"_s.arg(maxHardwareOverviewDepth));
+            machine.hardwareOverviewOutput = hardwareOverviewOutput(d);
         } else if (hasText) {
             machine.hardwareOverviewOutput = requireString(top.value(u"hardwareOverviewText"), u"hardwareOverviewText"_s).toUtf8();
         }
@@ -342,8 +352,8 @@ struct Parser {
             } else {
                 fail(keyPlace(place, u"kind"_s), u"must be \"USB-C\" or \"MagSafe\", not \"%1\""_s.arg(kind));
             }
-            if (o.contains(u"label"))
-                socket.label = requireString(o.value(u"label"), keyPlace(place, u"label"_s));
+            if (o.contains(u"label")) // an imported one comes from the registry
+                socket.label = cleanMachineText(requireString(o.value(u"label"), keyPlace(place, u"label"_s)));
             if (o.contains(u"entry") && !o.value(u"entry").isNull()) {
                 const QString entryPlace = keyPlace(place, u"entry"_s);
                 const std::int64_t id = requireInteger(o.value(u"entry"), entryPlace);
@@ -376,9 +386,10 @@ struct Parser {
                 fail(key, u"missing"_s);
         if (exactInteger(top.value(u"format")) != 1)
             fail(u"format"_s, u"must be 1 (this program reads format 1)"_s);
-        machine.title = requireString(top.value(u"title"), u"title"_s);
+        // Shown as they are (the machine list, the backend's name); an imported title holds the model.
+        machine.title = cleanMachineText(requireString(top.value(u"title"), u"title"_s));
         if (top.contains(u"origin"))
-            machine.origin = requireString(top.value(u"origin"), u"origin"_s);
+            machine.origin = cleanMachineText(requireString(top.value(u"origin"), u"origin"_s));
         parseKernel(top.value(u"kernel"));
         parseHardwareOverview(top);
         parseClasses(top.value(u"classes"));
@@ -405,13 +416,21 @@ std::pair<int, int> lineAndColumn(const QByteArray& text, qsizetype offset)
 
 } // namespace
 
+QByteArray hardwareOverviewOutput(const QJsonDocument& document) { return document.toJson(QJsonDocument::Indented); }
+
 MachineLoadResult parseMachineFile(const QByteArray& json, const QString& fileName)
 {
+    if (json.size() > maxMachineFileBytes)
+        return {std::nullopt, u"%1: the file is larger than %2 MiB"_s.arg(fileName).arg(maxMachineFileBytes / (1024 * 1024))};
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         const auto [line, column] = lineAndColumn(json, parseError.offset);
         return {std::nullopt, u"%1:%2:%3: not valid JSON: %4"_s.arg(fileName).arg(line).arg(column).arg(parseError.errorString())};
+    }
+    if (const auto problem = strictJsonProblem(json)) {
+        const auto [line, column] = lineAndColumn(json, problem->offset);
+        return {std::nullopt, u"%1:%2:%3: %4"_s.arg(fileName).arg(line).arg(column).arg(problem->what)};
     }
     if (!doc.isObject())
         return {std::nullopt, u"%1: the top level must be an object"_s.arg(fileName)};

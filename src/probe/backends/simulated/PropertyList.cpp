@@ -26,6 +26,7 @@ public:
                 if (m_xml.name() != u"plist")
                     fail(u"the document is not a property list (it starts with <%1>)"_s.arg(m_xml.name()));
                 const PropertyValue value = nextValue(1);
+                end();
                 return value;
             }
         }
@@ -35,6 +36,26 @@ public:
 
 private:
     [[noreturn]] void fail(const QString& what) { throw Problem{what}; }
+
+    // After the one value: </plist>, then nothing but white space and comments to the end.
+    void end()
+    {
+        bool closed = false;
+        while (!m_xml.atEnd()) {
+            m_xml.readNext();
+            check();
+            if (m_xml.isEndElement() && !closed && m_xml.name() == u"plist")
+                closed = true;
+            else if (m_xml.isStartElement())
+                fail(closed ? u"<%1> follows </plist>"_s.arg(m_xml.name())
+                            : u"<plist> holds a second value, <%1>; it holds one"_s.arg(m_xml.name()));
+            else if (m_xml.isCharacters() && !m_xml.isWhitespace())
+                fail(u"text follows the property list's value"_s);
+        }
+        check();
+        if (!closed)
+            fail(u"the document ends before </plist>"_s);
+    }
 
     void check()
     {
@@ -66,8 +87,10 @@ private:
         if (name == u"array")
             return array(depth);
         if (name == u"true" || name == u"false") {
-            m_xml.skipCurrentElement();
+            const QString inside = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
             check();
+            if (!inside.trimmed().isEmpty())
+                fail(u"<%1> holds '%2'; it is written <%1/>"_s.arg(name, inside.trimmed()));
             return name == u"true";
         }
         const QString text = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
@@ -106,10 +129,9 @@ private:
         const qlonglong value = text.toLongLong(&ok);
         if (ok)
             return std::int64_t(value);
-        // The registry prints unsigned 64-bit values; keep their bits.
-        const qulonglong unsignedValue = text.toULongLong(&ok);
-        if (ok)
-            return std::int64_t(unsignedValue);
+        // Read as anything else, such a value would change without a word (2^64-1 would become -1).
+        if (text.toULongLong(&ok), ok || (text.startsWith(u'-') && (text.mid(1).toULongLong(&ok), ok)))
+            fail(u"'%1' does not fit in 64 bits; integers must lie from -9223372036854775808 to 9223372036854775807"_s.arg(text));
         fail(u"'%1' is not an integer"_s.arg(text));
     }
 
@@ -126,6 +148,9 @@ private:
                 fail(u"a <dict> holds <%1> where a <key> belongs"_s.arg(m_xml.name()));
             const QString key = m_xml.readElementText();
             check();
+            // Only one of two equal keys could be kept; which one would be a guess.
+            if (dict.find(key))
+                fail(u"the key '%1' appears twice in one <dict>"_s.arg(key));
             dict.insert(key, nextValue(depth + 1));
         }
         check();

@@ -30,7 +30,7 @@ SimulatedMac::SimulatedMac(MachineDescription machine, QString profilerHelperPat
 Platform SimulatedMac::platform()
 {
     auto self = shared_from_this();
-    return {u"simulated Mac: %1"_s.arg(m_machine.title), self, self, self, self};
+    return {u"simulated Mac: %1"_s.arg(m_machine.title), self, self, self, self, nullptr}; // answers every call live
 }
 
 QString SimulatedMac::title() const
@@ -80,32 +80,49 @@ const MachineEntry* SimulatedMac::entryLocked(RegistryEntry entry) const
     return it == m_machine.entries.end() ? nullptr : &it->second;
 }
 
-bool SimulatedMac::isKindOfLocked(const QString& className, const QString& wanted) const
+bool SimulatedMac::isKindOfLocked(const QString& className, const QString& wanted,
+                                  std::unordered_map<QString, bool>* known) const
 {
+    std::vector<QString> walked;
+    bool result = false;
     QString current = className;
     // The loader guarantees chains end at the root class without loops; the bound is a backstop.
     for (std::size_t step = 0; step <= m_machine.superclasses.size() + 1; ++step) {
-        if (current == wanted)
-            return true;
+        if (current == wanted) {
+            result = true;
+            break;
+        }
+        if (known) {
+            if (auto answer = known->find(current); answer != known->end()) {
+                result = answer->second;
+                break;
+            }
+        }
+        walked.push_back(current);
         auto next = m_machine.superclasses.find(current);
         if (next == m_machine.superclasses.end())
-            return false;
+            break;
         current = next->second;
     }
-    return false;
+    // Every class on the way shares the answer: a long chain is walked once, not once per entry.
+    if (known)
+        for (const QString& name : walked)
+            known->emplace(name, result);
+    return result;
 }
 
 std::optional<std::vector<RegistryEntry>> SimulatedMac::matchingServices(const QString& className) const
 {
     std::lock_guard lock(m_mutex);
     std::vector<RegistryEntry> found;
+    std::unordered_map<QString, bool> known;
     // Depth-first from the root, so services come in the order the machine file lists them.
     std::vector<std::uint64_t> stack{m_machine.rootId};
     while (!stack.empty()) {
         const std::uint64_t id = stack.back();
         stack.pop_back();
         const MachineEntry& e = m_machine.entries.at(id);
-        if (isKindOfLocked(e.className, className))
+        if (isKindOfLocked(e.className, className, &known))
             found.push_back({id});
         stack.insert(stack.end(), e.children.rbegin(), e.children.rend());
     }
@@ -176,6 +193,12 @@ std::optional<std::vector<RegistryEntry>> SimulatedMac::descendants(RegistryEntr
         stack.insert(stack.end(), e.children.rbegin(), e.children.rend());
     }
     return found;
+}
+
+bool SimulatedMac::publishesPortData() const
+{
+    std::lock_guard lock(m_mutex);
+    return !m_machine.portDataUnavailable;
 }
 
 std::optional<QString> SimulatedMac::providingPowerSourceType() const

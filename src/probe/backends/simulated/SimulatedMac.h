@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 
 namespace kw::probe {
 
@@ -59,6 +60,7 @@ public:
     std::optional<QString> path(RegistryEntry entry) const override;
     std::optional<PropertyDictionary> properties(RegistryEntry entry) const override;
     std::optional<std::vector<RegistryEntry>> descendants(RegistryEntry entry) const override;
+    bool publishesPortData() const override;
     // PowerSources
     std::optional<QString> providingPowerSourceType() const override;
     std::optional<PropertyDictionary> externalAdapterDetails() const override;
@@ -90,7 +92,9 @@ private:
     void notifyChanged();
 
     const MachineEntry* entryLocked(RegistryEntry entry) const;
-    bool isKindOfLocked(const QString& className, const QString& wanted) const;
+    // known: answers for classes met before in the same search, shared along each chain.
+    bool isKindOfLocked(const QString& className, const QString& wanted,
+                        std::unordered_map<QString, bool>* known = nullptr) const;
 
     mutable std::mutex m_mutex;
     MachineDescription m_machine;

@@ -1,6 +1,8 @@
 #include "probe/backends/sysfs/SysfsFiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -38,6 +40,50 @@ std::optional<QByteArray> readSysfsFile(const QString& path, qint64 maxBytes)
     }
     ::close(fd);
     return result;
+}
+
+SysfsTree::SysfsTree(const QString& root) : m_root(root), m_canonicalRoot(QFileInfo(root).canonicalFilePath()) {}
+
+QString SysfsTree::resolve(const QString& path) const
+{
+    if (m_canonicalRoot.isEmpty())
+        return {};
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (real.isEmpty())
+        return {};
+    if (m_canonicalRoot == u'/' || real == m_canonicalRoot || real.startsWith(m_canonicalRoot + u'/'))
+        return real;
+    return {};
+}
+
+QString SysfsTree::relative(const QString& path) const
+{
+    const QString real = resolve(path);
+    if (real.isEmpty() || m_canonicalRoot == u'/')
+        return real;
+    return real.mid(m_canonicalRoot.size());
+}
+
+std::optional<QByteArray> SysfsTree::read(const QString& path, qint64 maxBytes) const
+{
+    const QString real = resolve(path);
+    if (real.isEmpty())
+        return std::nullopt;
+    return readSysfsFile(real, maxBytes);
+}
+
+QStringList SysfsTree::folders(const QString& dir) const
+{
+    const QString real = resolve(dir);
+    if (real.isEmpty())
+        return {};
+    return QDir(real).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
+}
+
+bool SysfsTree::isFolder(const QString& path) const
+{
+    const QString real = resolve(path);
+    return !real.isEmpty() && QFileInfo(real).isDir();
 }
 
 } // namespace kw::probe

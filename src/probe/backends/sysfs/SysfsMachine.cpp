@@ -20,31 +20,32 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// One attribute, trimmed; empty when it is missing, unreadable, odd or vanishes while read.
-QString attribute(const QString& path)
+// One attribute, trimmed; empty when it is missing, unreadable, odd, leads out of the tree or
+// vanishes while read.
+QString attribute(const SysfsTree& tree, const QString& path)
 {
-    const std::optional<QByteArray> bytes = readSysfsFile(path);
+    const std::optional<QByteArray> bytes = tree.read(path);
     return bytes ? QString::fromUtf8(*bytes).trimmed() : QString();
 }
 
-std::optional<std::int64_t> number(const QString& path, int base = 10)
+std::optional<std::int64_t> number(const SysfsTree& tree, const QString& path, int base = 10)
 {
     bool ok = false;
-    const qlonglong value = attribute(path).toLongLong(&ok, base);
+    const qlonglong value = attribute(tree, path).toLongLong(&ok, base);
     return ok ? std::optional<std::int64_t>(value) : std::nullopt;
 }
 
 // Power-delivery objects carry their unit in the text ("5000mV", "3000mA", "45000mW").
-std::optional<std::int64_t> milliValue(const QString& path)
+std::optional<std::int64_t> milliValue(const SysfsTree& tree, const QString& path)
 {
     static const QRegularExpression form(u"^(\\d{1,9})\\s*m[VAW]$"_s);
-    const auto match = form.match(attribute(path));
+    const auto match = form.match(attribute(tree, path));
     return match.hasMatch() ? std::optional<std::int64_t>(match.captured(1).toLongLong()) : std::nullopt;
 }
 
-QStringList entries(const QString& dir, const QRegularExpression& pattern)
+QStringList entries(const SysfsTree& tree, const QString& dir, const QRegularExpression& pattern)
 {
-    QStringList names = QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
+    QStringList names = tree.folders(dir);
     names.erase(std::remove_if(names.begin(), names.end(), [&](const QString& n) { return !pattern.match(n).hasMatch(); }),
                 names.end());
     return names;
@@ -58,30 +59,40 @@ struct Supply {
     std::optional<std::int64_t> currentMax; // µA
 };
 
-std::vector<Supply> supplies(const QString& root)
+std::vector<Supply> supplies(const SysfsTree& tree)
 {
     static const QRegularExpression any(u"."_s);
     std::vector<Supply> list;
-    const QString dir = root + u"/sys/class/power_supply"_s;
-    for (const QString& name : entries(dir, any)) {
+    const QString dir = tree.root() + u"/sys/class/power_supply"_s;
+    for (const QString& name : entries(tree, dir, any)) {
         const QString path = dir + u'/' + name;
         Supply s;
         s.name = name;
-        s.type = attribute(path + u"/type"_s);
-        s.online = attribute(path + u"/online"_s) == u"1";
+        s.type = attribute(tree, path + u"/type"_s);
+        s.online = attribute(tree, path + u"/online"_s) == u"1";
         // voltage_now and current_now of UCSI supplies report the 5 V default, not the contract.
-        s.voltageMax = number(path + u"/voltage_max"_s);
-        s.currentMax = number(path + u"/current_max"_s);
+        s.voltageMax = number(tree, path + u"/voltage_max"_s);
+        s.currentMax = number(tree, path + u"/current_max"_s);
         list.push_back(s);
     }
     return list;
+}
+
+// No charger delivers more than this; a larger reading is nonsense, not a wattage.
+constexpr double maxPlausibleWatts = 10'000;
+
+std::optional<std::int64_t> plausibleWatts(double watts)
+{
+    if (!(watts > 0) || watts > maxPlausibleWatts)
+        return std::nullopt;
+    return std::int64_t(std::llround(watts));
 }
 
 std::optional<std::int64_t> supplyWatts(const Supply& s)
 {
     if (!s.voltageMax || !s.currentMax || *s.voltageMax <= 0 || *s.currentMax <= 0)
         return std::nullopt;
-    return std::int64_t(std::llround(double(*s.voltageMax) * double(*s.currentMax) / 1e12));
+    return plausibleWatts(double(*s.voltageMax) * double(*s.currentMax) / 1e12);
 }
 
 // What the partner at the other end of a port offers and says of itself.
@@ -93,59 +104,57 @@ struct Partner {
 
 // The most power any one offered object promises: fixed and variable supplies and PPS as volts
 // times amperes, batteries as their stated power.
-std::optional<std::int64_t> offeredWatts(const QString& pd)
+std::optional<std::int64_t> offeredWatts(const SysfsTree& tree, const QString& pd)
 {
     static const QRegularExpression object(u"^\\d+:[a-z_]+$"_s);
     const QString caps = pd + u"/source-capabilities"_s;
     std::optional<double> best;
-    for (const QString& name : entries(caps, object)) {
+    for (const QString& name : entries(tree, caps, object)) {
         const QString dir = caps + u'/' + name + u'/';
         std::optional<double> watts;
-        if (auto power = milliValue(dir + u"maximum_power"_s))
+        if (auto power = milliValue(tree, dir + u"maximum_power"_s))
             watts = double(*power) / 1e3;
-        else if (auto current = milliValue(dir + u"maximum_current"_s)) {
-            auto volts = milliValue(dir + u"voltage"_s);
+        else if (auto current = milliValue(tree, dir + u"maximum_current"_s)) {
+            auto volts = milliValue(tree, dir + u"voltage"_s);
             if (!volts)
-                volts = milliValue(dir + u"maximum_voltage"_s);
+                volts = milliValue(tree, dir + u"maximum_voltage"_s);
             if (volts)
                 watts = double(*volts) * double(*current) / 1e6;
         }
         if (watts && (!best || *watts > *best))
             best = watts;
     }
-    if (!best || *best <= 0)
-        return std::nullopt;
-    return std::int64_t(std::llround(*best));
+    return best ? plausibleWatts(*best) : std::nullopt;
 }
 
 // The partner's vendor and product from its identity (ID header and product VDO); empty when it
 // never answered Discover Identity.
-QString partnerName(const QString& identity)
+QString partnerName(const SysfsTree& tree, const QString& identity)
 {
     static const std::map<unsigned, QString> vendors{
         {0x05ac, u"Apple"_s},  {0x17ef, u"Lenovo"_s}, {0x04e8, u"Samsung"_s}, {0x18d1, u"Google"_s},
         {0x413c, u"Dell"_s},   {0x03f0, u"HP"_s},     {0x291a, u"Anker"_s},   {0x0b05, u"ASUS"_s},
         {0x045e, u"Microsoft"_s}, {0x050d, u"Belkin"_s}};
-    const std::optional<std::int64_t> header = number(identity + u"/id_header"_s, 16);
+    const std::optional<std::int64_t> header = number(tree, identity + u"/id_header"_s, 16);
     if (!header || (*header & 0xffff) == 0)
         return {};
     const unsigned vendor = unsigned(*header & 0xffff);
-    const unsigned product = unsigned((number(identity + u"/product"_s, 16).value_or(0) >> 16) & 0xffff);
+    const unsigned product = unsigned((number(tree, identity + u"/product"_s, 16).value_or(0) >> 16) & 0xffff);
     const auto known = vendors.find(vendor);
     const QString ids = u"%1:%2"_s.arg(vendor, 4, 16, QChar(u'0')).arg(product, 4, 16, QChar(u'0'));
     return known == vendors.end() ? u"USB-PD adapter "_s + ids : known->second + u" USB-PD adapter "_s + ids;
 }
 
-Partner partner(const QString& path)
+Partner partner(const SysfsTree& tree, const QString& path)
 {
     Partner p;
-    if (!QFileInfo(path).isDir())
+    if (!tree.isFolder(path))
         return p;
-    const QString revision = attribute(path + u"/usb_power_delivery_revision"_s);
+    const QString revision = attribute(tree, path + u"/usb_power_delivery_revision"_s);
     const QString pd = path + u"/usb_power_delivery"_s;
-    p.powerDelivery = (!revision.isEmpty() && revision != u"0.0") || QFileInfo(pd).isDir();
-    p.offeredWatts = offeredWatts(pd);
-    p.name = partnerName(path + u"/identity"_s);
+    p.powerDelivery = (!revision.isEmpty() && revision != u"0.0") || tree.isFolder(pd);
+    p.offeredWatts = offeredWatts(tree, pd);
+    p.name = partnerName(tree, path + u"/identity"_s);
     return p;
 }
 
@@ -188,10 +197,10 @@ std::optional<std::pair<QString, QString>> appleBoard(const QStringList& compati
     return std::nullopt;
 }
 
-QStringList deviceTreeCompatible(const QString& root)
+QStringList deviceTreeCompatible(const SysfsTree& tree)
 {
     QStringList compatible;
-    if (const auto bytes = readSysfsFile(root + u"/proc/device-tree/compatible"_s))
+    if (const auto bytes = tree.read(tree.root() + u"/proc/device-tree/compatible"_s))
         for (const QByteArray& part : bytes->split('\0'))
             if (!part.isEmpty())
                 compatible << QString::fromUtf8(part);
@@ -206,13 +215,14 @@ bool placeholder(const QString& value)
     return value.isEmpty() || known.contains(value, Qt::CaseInsensitive);
 }
 
-SysfsFixedFacts identity(const QString& root)
+SysfsFixedFacts identity(const SysfsTree& tree)
 {
+    const QString& root = tree.root();
     SysfsFixedFacts id;
-    const QStringList compatible = deviceTreeCompatible(root);
+    const QStringList compatible = deviceTreeCompatible(tree);
     if (!compatible.isEmpty()) {
         id.appleSilicon = compatible.contains(u"apple,arm-platform"_s);
-        id.marketingName = attribute(root + u"/proc/device-tree/model"_s).remove(QChar(0));
+        id.marketingName = attribute(tree, root + u"/proc/device-tree/model"_s).remove(QChar(0));
         if (id.marketingName.startsWith(u"Apple "))
             id.marketingName.remove(0, 6);
         if (auto board = appleBoard(compatible)) {
@@ -222,11 +232,11 @@ SysfsFixedFacts identity(const QString& root)
     } else {
         // Intel Macs put the model identifier in product_name; other makers their model in product_version.
         const QString dmi = root + u"/sys/class/dmi/id/"_s;
-        const QString name = attribute(dmi + u"product_name"_s);
-        const QString version = attribute(dmi + u"product_version"_s);
-        const bool apple = attribute(dmi + u"sys_vendor"_s).startsWith(u"Apple"_s);
+        const QString name = attribute(tree, dmi + u"product_name"_s);
+        const QString version = attribute(tree, dmi + u"product_version"_s);
+        const bool apple = attribute(tree, dmi + u"sys_vendor"_s).startsWith(u"Apple"_s);
         id.model = apple || placeholder(version) ? name : version;
-        id.marketingName = attribute(dmi + u"product_family"_s);
+        id.marketingName = attribute(tree, dmi + u"product_family"_s);
         if (placeholder(id.marketingName))
             id.marketingName = apple ? QString() : id.model;
     }
@@ -234,7 +244,7 @@ SysfsFixedFacts identity(const QString& root)
         id.arm64 = 1;
         return id;
     }
-    QString arch = attribute(root + u"/proc/sys/kernel/arch"_s);
+    QString arch = attribute(tree, root + u"/proc/sys/kernel/arch"_s);
     if (arch.isEmpty() && root == u"/")
         arch = QSysInfo::currentCpuArchitecture();
     if (!arch.isEmpty())
@@ -242,14 +252,14 @@ SysfsFixedFacts identity(const QString& root)
     return id;
 }
 
-PropertyDictionary portProperties(const QString& portPath, std::int64_t number, bool magSafe)
+PropertyDictionary portProperties(const SysfsTree& tree, const QString& portPath, std::int64_t number, bool magSafe)
 {
     PropertyDictionary props;
     props.insert(u"PortNumber"_s, number);
     props.insert(u"PortTypeDescription"_s, magSafe ? u"MagSafe 3"_s : u"USB-C"_s);
     props.insert(u"Description"_s, (magSafe ? u"Port-MagSafe 3@"_s : u"Port-USB-C@"_s) + QString::number(number));
     for (const QString& key : {u"data_role"_s, u"power_role"_s, u"power_operation_mode"_s, u"usb_power_delivery_revision"_s}) {
-        const QString value = attribute(portPath + u'/' + key);
+        const QString value = attribute(tree, portPath + u'/' + key);
         if (!value.isEmpty())
             props.insert(key, value);
     }
@@ -258,21 +268,22 @@ PropertyDictionary portProperties(const QString& portPath, std::int64_t number, 
 
 // xHCI host controllers, each once although it has a USB 2 and a USB 3 root hub, then
 // Thunderbolt/USB4 domains: the generic controllers, by their class.
-std::vector<std::pair<QString, QString>> genericControllers(const QString& root)
+std::vector<std::pair<QString, QString>> genericControllers(const SysfsTree& tree)
 {
     static const QRegularExpression rootHub(u"^usb\\d+$"_s);
     static const QRegularExpression domain(u"^domain\\d+$"_s);
     std::vector<std::pair<QString, QString>> found;
     QStringList hosts;
-    const QString usb = root + u"/sys/bus/usb/devices/"_s;
-    for (const QString& hub : entries(usb, rootHub)) {
-        const QString host = QFileInfo(QFileInfo(usb + hub).canonicalFilePath()).path();
-        if (attribute(usb + hub + u"/product"_s).contains(u"xHCI"_s) && !host.isEmpty() && !hosts.contains(host)) {
+    const QString usb = tree.root() + u"/sys/bus/usb/devices/"_s;
+    for (const QString& hub : entries(tree, usb, rootHub)) {
+        const QString resolved = tree.resolve(usb + hub);
+        const QString host = resolved.isEmpty() ? QString() : QFileInfo(resolved).path();
+        if (attribute(tree, usb + hub + u"/product"_s).contains(u"xHCI"_s) && !host.isEmpty() && !hosts.contains(host)) {
             hosts << host;
             found.emplace_back(u"AppleUSBXHCI"_s, QFileInfo(host).fileName());
         }
     }
-    for (const QString& name : entries(root + u"/sys/bus/thunderbolt/devices"_s, domain))
+    for (const QString& name : entries(tree, tree.root() + u"/sys/bus/thunderbolt/devices"_s, domain))
         found.emplace_back(u"AppleThunderboltNHI"_s, name);
     return found;
 }
@@ -284,17 +295,18 @@ const QRegularExpression& portName()
 }
 
 // The Type-C ports (portN) in the kernel's numbering.
-QStringList typecPorts(const QString& root)
+QStringList typecPorts(const SysfsTree& tree)
 {
-    QStringList ports = entries(root + u"/sys/class/typec"_s, portName());
+    QStringList ports = entries(tree, tree.root() + u"/sys/class/typec"_s, portName());
     std::sort(ports.begin(), ports.end(), [](const QString& a, const QString& b) {
         return portName().match(a).captured(1).toInt() < portName().match(b).captured(1).toInt();
     });
     return ports;
 }
 
-// Without its Type-C driver Linux publishes no ports; on a machine taken for Apple silicon a
-// conclusive controller check would then call every port dead.
+// Without its Type-C driver Linux publishes no ports; on a machine taken for Apple silicon (or
+// another arm64 machine, which is judged alike) a conclusive controller check would then call every
+// port dead.
 bool portDataUnavailable(const SysfsFixedFacts& facts, bool hasPorts)
 {
     return facts.arm64 == 1 && !hasPorts;
@@ -304,18 +316,34 @@ bool portDataUnavailable(const SysfsFixedFacts& facts, bool hasPorts)
 
 bool hasTypecPorts(const QString& root)
 {
-    return !typecPorts(root).isEmpty();
+    return typecPortCount(root) > 0;
+}
+
+qsizetype typecPortCount(const QString& root)
+{
+    return typecPorts(SysfsTree(root)).size();
+}
+
+QString typecPortsProblem(const QString& root, const QString& where)
+{
+    const qsizetype count = typecPortCount(root);
+    if (count <= maxTypecPorts)
+        return {};
+    return u"%1 publishes %2 Type-C ports; no computer has more than %3, so it is not read"_s.arg(where).arg(count).arg(
+        maxTypecPorts);
 }
 
 bool portDataUnavailable(const QString& root)
 {
-    return portDataUnavailable(identity(root), hasTypecPorts(root));
+    const SysfsTree tree(root);
+    return portDataUnavailable(identity(tree), !typecPorts(tree).isEmpty());
 }
 
 SysfsFixedFacts readSysfsFixedFacts(const QString& root)
 {
-    SysfsFixedFacts facts = identity(root);
-    facts.genericControllers = genericControllers(root);
+    const SysfsTree tree(root);
+    SysfsFixedFacts facts = identity(tree);
+    facts.genericControllers = genericControllers(tree);
     return facts;
 }
 
@@ -328,12 +356,14 @@ MachineDescription readSysfsMachine(const QString& root, const SysfsFixedFacts& 
 {
     MachineDescription m;
     m.title = u"This computer (Linux)"_s;
-    const QStringList ports = typecPorts(root);
+    const SysfsTree tree(root);
+    const QStringList ports = typecPorts(tree).mid(0, maxTypecPorts);
     if (!id.model.isEmpty())
         m.kernelValues[u"hw.model"_s] = id.model;
-    // A machine whose ports cannot be judged is not claimed as Apple silicon.
-    if (id.arm64 && !portDataUnavailable(id, !ports.isEmpty()))
+    // The identity stays true; that the ports cannot be judged is said by the registry instead.
+    if (id.arm64)
         m.kernelValues[u"hw.optional.arm64"_s] = *id.arm64;
+    m.portDataUnavailable = portDataUnavailable(id, !ports.isEmpty());
     QJsonObject record{{u"machine_name"_s, id.marketingName}};
     if (!id.chip.isEmpty())
         record.insert(u"chip_type"_s, id.chip);
@@ -364,7 +394,7 @@ MachineDescription readSysfsMachine(const QString& root, const SysfsFixedFacts& 
     };
     m.rootId = add(std::nullopt, u"IORegistryEntry"_s, u"Root"_s, {}, {}, 1);
 
-    const std::vector<Supply> power = supplies(root);
+    const std::vector<Supply> power = supplies(tree);
     std::map<QString, Partner> partnerOfSupply;
     // Apple's port controllers sit on i2c at fixed addresses; the typec class numbers them in probe
     // order, so the physical numbering comes from the address.
@@ -375,7 +405,7 @@ MachineDescription readSysfsMachine(const QString& root, const SysfsFixedFacts& 
     for (const QString& port : ports) {
         const int index = portName().match(port).captured(1).toInt();
         const QString path = typec + u'/' + port;
-        const QString i2c = i2cDevice.match(QFileInfo(path).canonicalFilePath() + u'/').captured(1);
+        const QString i2c = i2cDevice.match(tree.resolve(path) + u'/').captured(1);
         const bool magSafe = i2c == appleMagSafe;
         std::int64_t physical = index + 1;
         if (auto known = applePorts.find(i2c); known != applePorts.end())
@@ -384,9 +414,9 @@ MachineDescription readSysfsMachine(const QString& root, const SysfsFixedFacts& 
             physical = 1;
         const std::uint64_t base = 0x1000 + std::uint64_t(index) * 0x10;
         const std::uint64_t entry = add(m.rootId, u"AppleHPMInterfaceType10"_s, magSafe ? u"Port-MagSafe 3"_s : u"Port-USB-C"_s,
-                                        QString::number(physical), portProperties(path, physical, magSafe), base);
+                                        QString::number(physical), portProperties(tree, path, physical, magSafe), base);
         const std::uint64_t cc = add(entry, u"IOPortTransportStateCC"_s, u"CC"_s, {}, {}, base + 1);
-        const Partner other = partner(path + u"-partner"_s);
+        const Partner other = partner(tree, path + u"-partner"_s);
         if (other.powerDelivery)
             add(cc, u"IOPortTransportComponentCCUSBPDSOP"_s, u"SOP"_s, {}, {{u"AddressDescription"_s, u"SOP"_s}}, base + 2);
         const std::uint64_t powerIn = add(entry, u"IOPortFeaturePowerIn"_s, u"Power In"_s, {}, {}, base + 3);

@@ -31,8 +31,15 @@ MachineDescription readSysfsMachine(const QString& root);
 // The same with the fixed facts read before, as a poll does: it reads only what can change.
 MachineDescription readSysfsMachine(const QString& root, const SysfsFixedFacts& fixed);
 
-// Whether the tree under root has Type-C ports at all.
+// Whether the tree under root has Type-C ports at all, and how many.
 bool hasTypecPorts(const QString& root);
+qsizetype typecPortCount(const QString& root);
+
+// No computer has more Type-C ports than this; a tree with more is not a computer's, and is refused
+// rather than read (a reading covers at most the first of them).
+inline constexpr qsizetype maxTypecPorts = 64;
+// Why a tree is refused for its Type-C ports; empty when it is not. where: how to name the tree.
+QString typecPortsProblem(const QString& root, const QString& where);
 
 // A machine whose port controllers would be judged (Apple silicon, or another arm64 machine) but
 // whose kernel publishes no Type-C ports (the driver is missing or not loaded): they cannot be

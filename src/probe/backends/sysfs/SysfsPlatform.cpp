@@ -21,19 +21,47 @@ Platform SysfsPlatform::platform()
 {
     auto self = shared_from_this();
     const QString where = m_root == u"/" ? u"this computer"_s : m_root;
-    return {u"Linux sysfs: "_s + where, self, self, self, self};
+    return {u"Linux sysfs: "_s + where, self, self, self, self, self};
 }
 
 // The readings are served by the same in-memory registry the simulated Mac uses.
+std::shared_ptr<SimulatedMac> SysfsPlatform::takeReading() const
+{
+    return SimulatedMac::create(readSysfsMachine(m_root, m_fixed), m_profilerHelperPath);
+}
+
 std::shared_ptr<SimulatedMac> SysfsPlatform::current() const
 {
-    std::lock_guard lock(m_mutex);
-    const auto now = std::chrono::steady_clock::now();
-    if (!m_reading || now - m_readAt > std::chrono::milliseconds(100)) {
-        m_reading = SimulatedMac::create(readSysfsMachine(m_root, m_fixed), m_profilerHelperPath);
-        m_readAt = now;
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto held = m_held.find(std::this_thread::get_id()); held != m_held.end())
+            return held->second.reading;
     }
-    return m_reading;
+    return takeReading();
+}
+
+std::shared_ptr<void> SysfsPlatform::hold() const
+{
+    const std::thread::id thread = std::this_thread::get_id();
+    auto token = std::shared_ptr<void>(nullptr, [self = shared_from_this(), thread](void*) { self->release(thread); });
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto held = m_held.find(thread); held != m_held.end()) {
+            ++held->second.holds; // an operation within an operation keeps the outer one's reading
+            return token;
+        }
+    }
+    std::shared_ptr<SimulatedMac> reading = takeReading(); // outside the lock: other threads go on
+    std::lock_guard lock(m_mutex);
+    m_held[thread] = Held{std::move(reading), 1};
+    return token;
+}
+
+void SysfsPlatform::release(std::thread::id thread) const
+{
+    std::lock_guard lock(m_mutex);
+    if (auto held = m_held.find(thread); held != m_held.end() && --held->second.holds == 0)
+        m_held.erase(held);
 }
 
 std::optional<QByteArray> SysfsPlatform::read(const QString& name) const { return current()->read(name); }
@@ -58,6 +86,7 @@ std::optional<std::vector<RegistryEntry>> SysfsPlatform::descendants(RegistryEnt
 {
     return current()->descendants(entry);
 }
+bool SysfsPlatform::publishesPortData() const { return current()->publishesPortData(); }
 std::optional<QString> SysfsPlatform::providingPowerSourceType() const { return current()->providingPowerSourceType(); }
 std::optional<PropertyDictionary> SysfsPlatform::externalAdapterDetails() const
 {

@@ -1,10 +1,13 @@
 #include "probe/backends/simulated/MachineDescription.h"
+#include "probe/backends/simulated/SimulatedMac.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 using namespace kw::probe;
 using namespace Qt::StringLiterals;
@@ -133,4 +136,68 @@ TEST(MachineFile, UnreadableFiles)
     EXPECT_TRUE(loadMachineFile(u"/nonexistent/m.json"_s).error.startsWith(u"/nonexistent/m.json: cannot be read"_s));
     EXPECT_EQ(loadMachineFile(u"/tmp"_s).error, u"/tmp: not a regular file"_s);
     EXPECT_EQ(loadMachineFile(u"/dev/zero"_s).error, u"/dev/zero: not a regular file"_s);
+}
+
+TEST(MachineFile, WhatTheJsonReaderLetsPassSilentlyIsRefused)
+{
+    // Qt's reader keeps the last of two equal keys; the file would say two things at once.
+    EXPECT_EQ(errorOf("{\n  \"format\": 1,\n  \"format\": 1\n}"), u"m.json:3:3: the key \"format\" appears twice in one object"_s);
+    QByteArray twice = minimalMachine;
+    twice.replace("\"PortNumber\": 1,", "\"PortNumber\": 1, \"Port\\u004eumber\": 2,");
+    EXPECT_TRUE(errorOf(twice).endsWith(u"the key \"PortNumber\" appears twice in one object"_s)) << errorOf(twice).toStdString();
+    // One past either end of the signed 64-bit range: both refused alike, neither clamped nor rounded.
+    for (const QByteArray& number : {QByteArray("-9223372036854775809"), QByteArray("9223372036854775808"),
+                                     QByteArray("18446744073709551615")}) {
+        QByteArray big = minimalMachine;
+        big.replace("\"PortNumber\": 1,", "\"PortNumber\": " + number + ",");
+        EXPECT_TRUE(errorOf(big).endsWith(QString::fromLatin1(number) + u" does not fit in 64 bits; integers must lie from "
+                                          u"-9223372036854775808 to 9223372036854775807"_s))
+            << errorOf(big).toStdString();
+    }
+    for (const QByteArray& number : {QByteArray("-9223372036854775808"), QByteArray("9223372036854775807")}) {
+        QByteArray edge = minimalMachine;
+        edge.replace("\"PortNumber\": 1,", "\"PortNumber\": " + number + ",");
+        const auto result = parseMachineFile(edge, u"m.json"_s);
+        ASSERT_TRUE(result.machine) << result.error.toStdString();
+        EXPECT_EQ(*result.machine->entries.at(2).properties.find(u"PortNumber"_s), PropertyValue(std::int64_t(number.toLongLong())));
+    }
+    // Equal keys in different objects, and strings that look like keys, are fine.
+    QByteArray fine = minimalMachine;
+    fine.replace("\"List\": [1, \"x\", {\"k\": true}]", "\"List\": [{\"k\": 1}, {\"k\": 2}, \"k\", \"k\"]");
+    EXPECT_TRUE(parseMachineFile(fine, u"m.json"_s).machine);
+}
+
+TEST(MachineFile, TheHardwareOverviewIsBounded)
+{
+    QJsonValue deep = QJsonObject{{u"machine_name"_s, u"MacBook Air"_s}};
+    for (int i = 0; i < 70; ++i)
+        deep = QJsonObject{{u"x"_s, deep}};
+    EXPECT_EQ(errorOf(with({u"hardwareOverview"_s}, deep)), u"m.json: hardwareOverview: nested more than 64 levels deep"_s);
+    const QJsonObject big{{u"SPHardwareDataType"_s, QJsonArray{QJsonObject{{u"machine_name"_s, QString(70000, u'x')}}}}};
+    EXPECT_EQ(errorOf(with({u"hardwareOverview"_s}, big)), u"m.json: hardwareOverview: is larger than 65536 bytes"_s);
+}
+
+TEST(MachineFile, LongChainsOfClassesCostTimeInProportionToTheirLength)
+{
+    // A chain of 20,000 classes and 8,000 entries of the last: once quadratic (minutes), now linear.
+    constexpr int chain = 20000;
+    constexpr int entries = 8000;
+    QByteArray json = R"({"format": 1, "title": "Chain", "kernel": {}, "classes": {"IOService": "IORegistryEntry", "C0": "IOService")";
+    for (int i = 1; i < chain; ++i)
+        json += ", \"C" + QByteArray::number(i) + "\": \"C" + QByteArray::number(i - 1) + "\"";
+    json += R"(}, "registry": {"id": 1, "class": "IORegistryEntry", "name": "Root", "children": [)";
+    for (int i = 0; i < entries; ++i)
+        json += (i ? ", " : "") + QByteArray(R"({"id": )") + QByteArray::number(i + 2) + R"(, "class": "C)"
+              + QByteArray::number(chain - 1) + R"(", "name": "E"})";
+    json += R"(]}, "power": {"providingType": null, "adapter": null}, "charging": {"powerSourceFeatures": false}, "sockets": []})";
+
+    const auto start = std::chrono::steady_clock::now();
+    auto loaded = parseMachineFile(json, u"chain.json"_s);
+    ASSERT_TRUE(loaded.machine) << loaded.error.toStdString();
+    const auto mac = SimulatedMac::create(std::move(*loaded.machine), QString());
+    EXPECT_EQ(mac->matchingServices(u"C0"_s)->size(), std::size_t(entries));
+    EXPECT_EQ(mac->matchingServices(u"C100"_s)->size(), std::size_t(entries));
+    EXPECT_EQ(mac->matchingServices(u"AppleHPMInterfaceType10"_s)->size(), 0u);
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 10.0) << "loading and matching a long chain must not walk it once per class or entry";
 }

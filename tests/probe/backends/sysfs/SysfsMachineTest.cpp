@@ -1,15 +1,19 @@
 #include "probe/backends/sysfs/SysfsFiles.h"
 #include "probe/backends/sysfs/SysfsMachine.h"
+#include "probe/backends/sysfs/SysfsPlatform.h"
 #include "probe/backends/sysfs/SysfsRecorder.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
+
+#include <thread>
 
 using namespace kw::probe;
 using namespace Qt::StringLiterals;
@@ -144,7 +148,7 @@ TEST(SysfsMachine, BrokenAndOddTreesGiveFallbacksNotCrashes)
 
     // The recorder copes with the same tree, and ends despite the loop.
     QTemporaryDir out;
-    EXPECT_EQ(recordSysfs(t.root(), out.filePath(u"copy"_s)), QString());
+    EXPECT_EQ(recordSysfs(t.root(), out.filePath(u"copy"_s)).error, QString());
     EXPECT_EQ(ports(readSysfsMachine(out.filePath(u"copy"_s))).size(), 2u);
 }
 
@@ -202,16 +206,159 @@ TEST(SysfsMachine, IdentityFromDmiAndTheTreesArchitecture)
     Tree armLaptop;
     armLaptop.write(u"proc/device-tree/compatible"_s, QByteArray("lenovo,thinkpad-x13s\0qcom,sc8280xp\0", 35));
     armLaptop.write(u"proc/sys/kernel/arch"_s, "aarch64\n");
-    // Without Type-C ports its controllers would all look dead, so it is not taken for Apple silicon.
+    // Without Type-C ports its controllers would all look dead: it stays arm64, and its registry
+    // says that it publishes no port data, so the controllers are not judged.
     EXPECT_TRUE(portDataUnavailable(armLaptop.root()));
-    EXPECT_FALSE(readSysfsMachine(armLaptop.root()).kernelValues.contains(u"hw.optional.arm64"_s));
+    m = readSysfsMachine(armLaptop.root());
+    EXPECT_EQ(std::get<std::int64_t>(m.kernelValues.at(u"hw.optional.arm64"_s)), 1) << "the identity stays true";
+    EXPECT_TRUE(m.portDataUnavailable);
     armLaptop.dir(u"sys/class/typec/port0"_s);
     EXPECT_FALSE(portDataUnavailable(armLaptop.root()));
     m = readSysfsMachine(armLaptop.root());
     EXPECT_EQ(std::get<std::int64_t>(m.kernelValues.at(u"hw.optional.arm64"_s)), 1) << "follows the architecture";
+    EXPECT_FALSE(m.portDataUnavailable);
     EXPECT_FALSE(m.kernelValues.contains(u"hw.model"_s)) << "not a board the list knows";
 
     Tree unknown;
     unknown.dir(u"sys"_s);
     EXPECT_TRUE(readSysfsMachine(unknown.root()).kernelValues.empty()) << "a tree without architecture claims none";
+}
+
+TEST(SysfsMachine, NothingIsReadFromOutsideTheTree)
+{
+    // What a tree's links may point at: files of the computer that are none of the program's business.
+    QTemporaryDir outside;
+    auto secret = [&](const QString& name, const QByteArray& content) {
+        QFile f(outside.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        return outside.filePath(name);
+    };
+    const QString shadow = secret(u"shadow"_s, "SECRET-SHADOW\n");
+    const QString environ = secret(u"environ"_s, "SHELL=/bin/bash\n");
+    QDir().mkpath(outside.filePath(u"dmi"_s));
+    secret(u"dmi/product_name"_s, "SECRET-DMI\n");
+    secret(u"dmi/sys_vendor"_s, "Apple Inc.\n");
+    QDir().mkpath(outside.filePath(u"supply"_s));
+    secret(u"supply/online"_s, "1\n");
+    secret(u"supply/type"_s, "Mains\n");
+
+    Tree dmi;
+    dmi.dir(u"sys/class/typec"_s);
+    dmi.link(u"sys/class/dmi/id/product_name"_s, shadow);
+    dmi.link(u"sys/class/dmi/id/product_version"_s, environ);
+    dmi.link(u"sys/class/dmi/id/product_family"_s, environ);
+    dmi.link(u"proc/sys/kernel/arch"_s, environ);
+    dmi.link(u"sys/class/power_supply/AC"_s, outside.filePath(u"supply"_s));
+    Tree deviceTree;
+    deviceTree.dir(u"sys/class/typec"_s);
+    deviceTree.link(u"proc/device-tree/compatible"_s, shadow);
+    deviceTree.link(u"proc/device-tree/model"_s, environ);
+    Tree dmiFolder;
+    dmiFolder.dir(u"sys/class/typec"_s);
+    dmiFolder.link(u"sys/class/dmi/id"_s, outside.filePath(u"dmi"_s));
+
+    for (const Tree* t : {&dmi, &deviceTree, &dmiFolder}) {
+        const MachineDescription m = readSysfsMachine(t->root());
+        QString seen = QString::fromUtf8(m.hardwareOverviewOutput.value_or(QByteArray()));
+        for (const auto& [name, value] : m.kernelValues)
+            seen += std::holds_alternative<QString>(value) ? std::get<QString>(value) : QString::number(std::get<std::int64_t>(value));
+        EXPECT_FALSE(seen.contains(u"SECRET"_s) || seen.contains(u"SHELL"_s)) << seen.toStdString();
+        EXPECT_FALSE(m.kernelValues.contains(u"hw.model"_s));
+        EXPECT_FALSE(m.kernelValues.contains(u"hw.optional.arm64"_s)) << "the architecture was read from outside";
+        EXPECT_EQ(m.providingPowerType, u"Battery Power"_s) << "a supply outside the tree is none of this machine's";
+
+        QTemporaryDir out;
+        const QString copy = out.filePath(u"copy"_s);
+        const SysfsRecording recording = recordSysfs(t->root(), copy);
+        ASSERT_EQ(recording.error, QString());
+        EXPECT_FALSE(recording.leftOut.isEmpty()) << "the summary names what was left out";
+        for (QDirIterator it(copy, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories); it.hasNext();) {
+            QFile f(it.next());
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            const QByteArray content = f.readAll();
+            EXPECT_FALSE(content.contains("SECRET") || content.contains("SHELL")) << it.filePath().toStdString();
+        }
+    }
+    EXPECT_EQ(recordSysfs(dmi.root(), QTemporaryDir().filePath(u"x"_s)).leftOut,
+              (QStringList{u"/sys/class/power_supply/AC"_s, u"/sys/class/dmi/id/product_name"_s,
+                           u"/sys/class/dmi/id/product_version"_s, u"/sys/class/dmi/id/product_family"_s,
+                           u"/proc/sys/kernel/arch"_s}));
+}
+
+TEST(SysfsRecorder, LongAttributesAreCutAndSaidSo)
+{
+    Tree t;
+    t.ucsiPort(0);
+    const QString port = u"sys/devices/platform/USBC000:00/typec/port0/"_s;
+    t.write(port + u"data_role"_s, "[host] device\n");
+    t.write(port + u"huge"_s, QByteArray(100 * 1024, 'x'));
+    QTemporaryDir out;
+    const SysfsRecording recording = recordSysfs(t.root(), out.filePath(u"copy"_s));
+    ASSERT_EQ(recording.error, QString());
+    EXPECT_EQ(recording.cut, QStringList{u"/"_s + port + u"huge"_s});
+    EXPECT_EQ(QFileInfo(out.filePath(u"copy/"_s + port + u"huge"_s)).size(), maxRecordedAttributeBytes);
+    EXPECT_EQ(QFileInfo(out.filePath(u"copy/"_s + port + u"data_role"_s)).size(), 14);
+}
+
+TEST(SysfsRecorder, RefusesWhatItCannotRecordAndLeavesNothingBehind)
+{
+    QTemporaryDir out;
+    SysfsRecording recording = recordSysfs(u"/nonexistent"_s, out.filePath(u"x"_s));
+    EXPECT_TRUE(recording.badInput);
+    EXPECT_EQ(recording.error, u"/nonexistent: not a tree to record (it has no sys folder)"_s);
+    Tree t;
+    t.ucsiPort(0);
+    t.write(u"sys/devices/platform/USBC000:00/typec/port0/data_role"_s, "[host] device\n");
+    t.write(u"out/file"_s, "x");
+    recording = recordSysfs(t.root(), t.full(u"out"_s));
+    EXPECT_TRUE(recording.badInput);
+    EXPECT_TRUE(recording.error.endsWith(u"exists and is not an empty folder; name a new folder"_s));
+    EXPECT_TRUE(QDir(out.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+
+    // An empty folder is taken; the recording lands whole in it.
+    QDir().mkpath(out.filePath(u"empty"_s));
+    EXPECT_EQ(recordSysfs(t.root(), out.filePath(u"empty"_s)).error, QString());
+    EXPECT_TRUE(QFileInfo(out.filePath(u"empty/sys/class/typec/port0"_s)).isSymLink());
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"empty"_s});
+}
+
+TEST(SysfsPlatform, AnOperationHoldsOneReadingHoweverLongItTakes)
+{
+    Tree t;
+    t.dir(u"sys/class/typec/port0"_s);
+    const auto platform = SysfsPlatform::create(t.root(), QString());
+    auto ports = [&] { return platform->matchingServices(u"AppleHPMInterfaceType10"_s)->size(); };
+    {
+        const auto held = platform->hold();
+        EXPECT_EQ(ports(), 1u);
+        t.dir(u"sys/class/typec/port1"_s); // a port appears in the middle of the operation
+        EXPECT_EQ(ports(), 1u) << "the operation goes on with the reading it began with";
+        {
+            const auto inner = platform->hold();
+            EXPECT_EQ(ports(), 1u) << "an operation within it keeps the outer reading";
+        }
+        EXPECT_EQ(ports(), 1u);
+        std::size_t elsewhere = 0;
+        std::thread([&] { elsewhere = ports(); }).join();
+        EXPECT_EQ(elsewhere, 2u) << "another thread holds nothing and reads afresh";
+    }
+    EXPECT_EQ(ports(), 2u) << "the next operation sees the change";
+}
+
+TEST(SysfsMachine, ImpossibleSupplyValuesGiveNoWatts)
+{
+    Tree t;
+    t.ucsiPort(0);
+    const QString supply = u"sys/class/power_supply/ucsi-source-psy-USBC000:001/"_s;
+    t.write(supply + u"type"_s, "USB\n");
+    t.write(supply + u"online"_s, "1\n");
+    t.write(supply + u"voltage_max"_s, "9223372036854775807\n");
+    t.write(supply + u"current_max"_s, "9223372036854775807\n");
+    const MachineDescription m = readSysfsMachine(t.root());
+    ASSERT_TRUE(m.adapterDetails);
+    EXPECT_EQ(m.adapterDetails->find(u"Watts"_s), nullptr) << "not a wattage any charger has";
+    t.write(supply + u"voltage_max"_s, "20000000\n");
+    t.write(supply + u"current_max"_s, "3250000\n");
+    EXPECT_EQ(valueOf(*readSysfsMachine(t.root()).adapterDetails, u"Watts"_s), PropertyValue(std::int64_t(65)));
 }
