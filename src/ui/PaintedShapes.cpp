@@ -35,26 +35,32 @@ void DiagonalGradient::paint(QPainter* painter)
         painter->drawRect(area);
 }
 
-Disc::Disc(QQuickItem* parent) : PaintedShape(parent)
+RoundShape::RoundShape(QQuickItem* parent) : PaintedShape(parent)
 {
-    resize();
+    fit();
 }
 
-void Disc::setDiameter(qreal d)
+void RoundShape::setDiameter(qreal d)
 {
     set(m_diameter, d);
-    resize();
+    fit();
+}
+
+void RoundShape::setOverhang(qreal overhang)
+{
+    m_overhang = overhang;
+    fit();
+}
+
+void RoundShape::fit()
+{
+    setImplicitSize(m_diameter + m_overhang, m_diameter + m_overhang);
 }
 
 void Disc::setLineWidth(qreal w)
 {
     set(m_lineWidth, w);
-    resize();
-}
-
-void Disc::resize()
-{
-    setImplicitSize(m_diameter + m_lineWidth, m_diameter + m_lineWidth);
+    setOverhang(w);
 }
 
 void Disc::paint(QPainter* painter)
@@ -71,26 +77,15 @@ void Disc::paint(QPainter* painter)
     painter->drawEllipse(circle);
 }
 
-Glow::Glow(QQuickItem* parent) : PaintedShape(parent)
+Glow::Glow(QQuickItem* parent) : RoundShape(parent)
 {
-    resize();
-}
-
-void Glow::setDiameter(qreal d)
-{
-    set(m_diameter, d);
-    resize();
+    setOverhang(2 * m_blur);
 }
 
 void Glow::setBlur(qreal b)
 {
     set(m_blur, b);
-    resize();
-}
-
-void Glow::resize()
-{
-    setImplicitSize(m_diameter + 2 * m_blur, m_diameter + 2 * m_blur);
+    setOverhang(2 * b);
 }
 
 void Glow::paint(QPainter* painter)
@@ -111,36 +106,17 @@ void Glow::paint(QPainter* painter)
     painter->drawEllipse(centre, outer, outer);
 }
 
-ArcShape::ArcShape(QQuickItem* parent) : PaintedShape(parent)
-{
-    resize();
-}
-
-void ArcShape::setDiameter(qreal d)
-{
-    set(m_diameter, d);
-    resize();
-}
-
 void ArcShape::setLineWidth(qreal w)
 {
     set(m_lineWidth, w);
-    resize();
-}
-
-// The item holds the whole stroke, so it is the diameter plus half a line on each side.
-void ArcShape::resize()
-{
-    setImplicitSize(m_diameter + m_lineWidth, m_diameter + m_lineWidth);
+    setOverhang(w);
 }
 
 void ArcShape::paint(QPainter* painter)
 {
-    const qreal inset = m_lineWidth / 2;
-    const QRectF circle(inset, inset, width() - m_lineWidth, height() - m_lineWidth);
-    QPen pen(m_color, m_lineWidth, Qt::SolidLine, Qt::RoundCap);
+    const QRectF circle(m_lineWidth / 2, m_lineWidth / 2, width() - m_lineWidth, height() - m_lineWidth);
     painter->setRenderHint(QPainter::Antialiasing);
-    painter->setPen(pen);
+    painter->setPen(QPen(m_color, m_lineWidth, Qt::SolidLine, Qt::RoundCap));
     painter->setBrush(Qt::NoBrush);
     // The painter counts angles anticlockwise in sixteenths of a degree; the arc runs clockwise.
     const int start = int(-(m_from * 360 + m_angle) * 16);

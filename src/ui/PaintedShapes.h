@@ -50,79 +50,76 @@ private:
     qreal m_radius = 0;
 };
 
-// A disc, or with a line width a ring whose stroke is centred on the circle of the given diameter.
-// Breathing discs scale this one picture instead of drawing a new one in every frame.
-class Disc : public PaintedShape {
+// A round shape of one colour. Its item is the circle's diameter plus what reaches past the circle
+// (half a stroke on each side, or a blur).
+class RoundShape : public PaintedShape {
     Q_OBJECT
-    QML_ELEMENT
     Q_PROPERTY(QColor color MEMBER m_color WRITE setColor NOTIFY shapeChanged)
     Q_PROPERTY(qreal diameter MEMBER m_diameter WRITE setDiameter NOTIFY shapeChanged)
-    Q_PROPERTY(qreal lineWidth MEMBER m_lineWidth WRITE setLineWidth NOTIFY shapeChanged)
 public:
-    explicit Disc(QQuickItem* parent = nullptr);
+    explicit RoundShape(QQuickItem* parent = nullptr);
     void setColor(const QColor& c) { set(m_color, c); }
     void setDiameter(qreal d);
+
+protected:
+    void setOverhang(qreal overhang);
+    QColor m_color;
+    qreal m_diameter = 100;
+
+private:
+    void fit();
+    qreal m_overhang = 0;
+};
+
+// A disc, or with a line width a ring whose stroke is centred on the circle of the given diameter.
+class Disc : public RoundShape {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(qreal lineWidth MEMBER m_lineWidth WRITE setLineWidth NOTIFY shapeChanged)
+public:
+    using RoundShape::RoundShape;
     void setLineWidth(qreal w);
     void paint(QPainter* painter) override;
 
 private:
-    void resize();
-    QColor m_color;
-    qreal m_diameter = 100;
     qreal m_lineWidth = 0; // 0: filled
 };
 
-// A softly blurred disc: solid to within blur of its edge, fading out to blur beyond it. Its size
-// is the disc's diameter plus the blur on each side.
-class Glow : public PaintedShape {
+// A softly blurred disc: solid to within blur of its edge, fading out to blur beyond it.
+class Glow : public RoundShape {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QColor color MEMBER m_color WRITE setColor NOTIFY shapeChanged)
-    Q_PROPERTY(qreal diameter MEMBER m_diameter WRITE setDiameter NOTIFY shapeChanged)
     Q_PROPERTY(qreal blur MEMBER m_blur WRITE setBlur NOTIFY shapeChanged)
 public:
     explicit Glow(QQuickItem* parent = nullptr);
-    void setColor(const QColor& c) { set(m_color, c); }
-    void setDiameter(qreal d);
     void setBlur(qreal b);
     void paint(QPainter* painter) override;
 
 private:
-    void resize();
-    QColor m_color;
-    qreal m_diameter = 100;
     qreal m_blur = 8;
 };
 
 // The part of a circle's outline from one fraction of its length to another, clockwise from three
-// o'clock and turned clockwise by angle degrees, stroked with round caps. The stroke is centred on
-// the circle of the given diameter, as an outline stroked on a shape's edge is, so the item is a
-// line width larger. Turning goes through angle rather than the item's rotation: the software
-// renderer rotates pictures without smoothing, which frays the stroke.
-class ArcShape : public PaintedShape {
+// o'clock and turned clockwise by angle degrees, stroked with round caps and centred on the circle.
+// Turning goes through angle rather than the item's rotation: the software renderer rotates
+// pictures without smoothing, which frays the stroke.
+class ArcShape : public RoundShape {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(qreal diameter MEMBER m_diameter WRITE setDiameter NOTIFY shapeChanged)
     Q_PROPERTY(qreal lineWidth MEMBER m_lineWidth WRITE setLineWidth NOTIFY shapeChanged)
-    Q_PROPERTY(QColor color MEMBER m_color WRITE setColor NOTIFY shapeChanged)
     Q_PROPERTY(qreal from MEMBER m_from WRITE setFrom NOTIFY shapeChanged)
     Q_PROPERTY(qreal to MEMBER m_to WRITE setTo NOTIFY shapeChanged)
     Q_PROPERTY(qreal angle MEMBER m_angle WRITE setAngle NOTIFY shapeChanged)
 public:
-    explicit ArcShape(QQuickItem* parent = nullptr);
-    void setDiameter(qreal d);
+    using RoundShape::RoundShape;
     void setLineWidth(qreal w);
-    void setColor(const QColor& c) { set(m_color, c); }
     void setFrom(qreal f) { set(m_from, f); }
     void setTo(qreal t) { set(m_to, t); }
     void setAngle(qreal a) { set(m_angle, a); }
     void paint(QPainter* painter) override;
 
 private:
-    void resize();
-    qreal m_diameter = 150;
-    qreal m_lineWidth = 8;
-    QColor m_color;
+    qreal m_lineWidth = 0;
     qreal m_from = 0;
     qreal m_to = 1;
     qreal m_angle = 0;
