@@ -24,6 +24,8 @@ Item {
                 anchors.centerIn: parent
                 diameter: 174
                 lineWidth: 16
+                // One picture, scaled: drawing a ring this large anew in every step would cost more
+                // than the rest of the screen.
                 scale: clock.swing(1000, 0.92, 1.08)
                 color: Theme.withAlpha(Theme.brandGreen, 0.14)
             }
@@ -72,5 +74,4 @@ Item {
     // One full turn every 1.25 s at constant speed; the ring grows and shrinks over 1 s each way.
     FrameClock { id: clock; interval: 40 } // 25 steps a second: a steady turn, half the frames of a display
     readonly property real arcRotation: clock.turn(1250)
-    readonly property bool pulse: clock.swing(1000, 0, 1) >= 0.5
 }

@@ -112,8 +112,8 @@ Item {
                     Disc {
                         objectName: "halo"
                         anchors.centerIn: parent
-                        // Breathes by drawing itself at each size: cheaper and smoother on the software
-                        // renderer than stretching one picture.
+                        // Breathes by drawing itself at each size: the software renderer would scale
+                        // one picture without smoothing its edge.
                         diameter: 180 * clock.swing(900, 0.94, 1.06)
                         color: Theme.withAlpha(root.tint, 0.11)
                     }
@@ -226,5 +226,4 @@ Item {
 
     // The halo breathes: 0.9 s each way, for as long as the screen is shown.
     FrameClock { id: clock; interval: 50 } // a breath of 1.8 s moves smoothly in 20 steps a second
-    readonly property bool glow: clock.swing(900, 0, 1) >= 0.5 // the half of the breath it is in
 }
