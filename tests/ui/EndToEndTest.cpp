@@ -1,11 +1,7 @@
 // A whole diagnosis through the real window, offscreen and on virtual time: every press is a mouse
 // click on the window or on the hardware simulator's window.
-#include "diagnosis/SystemServices.h"
-#include "diagnosis/VirtualScheduler.h"
-#include "probe/backends/simulated/MachineCatalogue.h"
-#include "probe/backends/simulated/SimulatedMac.h"
 #include "support/FixedTexts.h"
-#include "ui/WindowSession.h"
+#include "ui/SimulatedWindow.h"
 
 #include <QGuiApplication>
 #include <QQuickItem>
@@ -30,22 +26,12 @@ using model::PortTestStatus;
 namespace {
 
 // Each run at a window size a user can set: the default and the smallest.
-class EndToEnd : public ::testing::TestWithParam<QSize> {
+class EndToEnd : public ::testing::TestWithParam<QSize>, protected test::SimulatedWindow {
 protected:
-    diagnosis::VirtualScheduler scheduler;
-    diagnosis::RecordingSystemServices services;
-    std::shared_ptr<probe::SimulatedMac> mac;
-    std::unique_ptr<ui::WindowSession> session;
-
     void SetUp() override
     {
-        auto loaded = probe::loadMachine(probe::defaultMachineName);
-        ASSERT_TRUE(loaded.machine) << loaded.error.toStdString();
-        mac = probe::SimulatedMac::create(std::move(*loaded.machine), QStringLiteral(KW_PROFILER_HELPER));
-        session = std::make_unique<ui::WindowSession>(scheduler, std::make_shared<probe::PlatformProbe>(mac->platform()),
-                                                      services);
-        QString error;
-        ASSERT_TRUE(session->load(error, /*animations=*/false)) << error.toStdString();
+        QString error = open(probe::defaultMachineName, QStringLiteral(KW_PROFILER_HELPER), /*animations=*/false);
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         ASSERT_TRUE(session->showSimulator(mac, error)) << error.toStdString();
         session->window()->resize(GetParam());
         settle();
@@ -58,17 +44,6 @@ protected:
             QCoreApplication::sendPostedEvents();
             QCoreApplication::processEvents(QEventLoop::AllEvents);
         }
-    }
-
-    // Searches the visual tree: what is on screen, however it was created.
-    static QQuickItem* findIn(QQuickItem* item, const QString& name)
-    {
-        if (item->objectName() == name)
-            return item;
-        for (QQuickItem* child : item->childItems())
-            if (QQuickItem* found = findIn(child, name))
-                return found;
-        return nullptr;
     }
 
     QQuickItem* find(QQuickWindow* window, const QString& name)
@@ -124,14 +99,12 @@ protected:
 
     void runUntilPhase(DiagnosticPhase phase)
     {
-        ASSERT_TRUE(scheduler.runUntil([&] { return session->model().phase() == phase; }, 300s))
-            << "phase " << model::caseName(phase).toStdString();
+        ASSERT_TRUE(SimulatedWindow::runUntilPhase(phase)) << "phase " << model::caseName(phase).toStdString();
         settle();
     }
     void runUntilStatus(PortTestStatus status)
     {
-        ASSERT_TRUE(scheduler.runUntil([&] { return session->model().portTestStatus() == status; }, 300s))
-            << "status " << model::caseName(status).toStdString();
+        ASSERT_TRUE(SimulatedWindow::runUntilStatus(status)) << "status " << model::caseName(status).toStdString();
         settle();
     }
     QString textOf(const QString& name)

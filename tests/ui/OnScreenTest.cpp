@@ -1,11 +1,7 @@
 // What a user sees on a real display: the window on an X server, software renderer, animations on.
 // After every screen change the pixels on the server must match a full render of the same scene;
 // anything else is paint that the renderer left behind and never repaired.
-#include "diagnosis/SystemServices.h"
-#include "diagnosis/VirtualScheduler.h"
-#include "probe/backends/simulated/MachineCatalogue.h"
-#include "probe/backends/simulated/SimulatedMac.h"
-#include "ui/WindowSession.h"
+#include "ui/SimulatedWindow.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -35,34 +31,14 @@ namespace {
 constexpr int channelTolerance = 6;
 constexpr int allowedDifferentPixels = 20;
 
-class OnScreen : public ::testing::Test {
+class OnScreen : public ::testing::Test, protected test::SimulatedWindow {
 protected:
-    diagnosis::VirtualScheduler scheduler;
-    diagnosis::RecordingSystemServices services;
-    std::shared_ptr<probe::SimulatedMac> mac;
-    std::unique_ptr<ui::WindowSession> session;
-
     void SetUp() override
     {
-        auto loaded = probe::loadMachine(u"macbookpro18-3"_s);
-        ASSERT_TRUE(loaded.machine) << loaded.error.toStdString();
-        mac = probe::SimulatedMac::create(std::move(*loaded.machine), QString());
-        session = std::make_unique<ui::WindowSession>(scheduler, std::make_shared<probe::PlatformProbe>(mac->platform()),
-                                                      services);
-        QString error;
-        ASSERT_TRUE(session->load(error, /*animations=*/true)) << error.toStdString();
+        const QString error = open(u"macbookpro18-3"_s, QString(), /*animations=*/true);
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(session->window()));
         settleScreen();
-    }
-
-    QQuickItem* find(QQuickItem* item, const QString& name)
-    {
-        if (item->objectName() == name)
-            return item;
-        for (QQuickItem* child : item->childItems())
-            if (QQuickItem* found = find(child, name))
-                return found;
-        return nullptr;
     }
 
     void setAnimations(bool on) { session->window()->setProperty("animationsEnabled", on); }
@@ -71,11 +47,11 @@ protected:
     // over, then holds every animation so that the scene stands still while it is compared.
     void settleScreen()
     {
-        QQuickItem* stack = find(session->window()->contentItem(), u"phaseContent"_s);
+        QQuickItem* stack = findIn(session->window()->contentItem(), u"phaseContent"_s);
         ASSERT_TRUE(stack);
         QElapsedTimer waited;
         waited.start();
-        QTest::qWait(450); // the transition takes 0.35 s
+        QTest::qWait(450); // screen, sheet and message all move for 0.35 s
         while (stack->property("busy").toBool() && waited.elapsed() < 10000)
             QTest::qWait(50);
         ASSERT_FALSE(stack->property("busy").toBool()) << "the screen transition never ended";
@@ -131,18 +107,8 @@ protected:
         expectScreenMatchesFullRender(name);
     }
 
-    void runUntil(const std::function<bool()>& condition)
-    {
-        ASSERT_TRUE(scheduler.runUntil(condition, 300s));
-    }
-    void runUntilPhase(DiagnosticPhase phase)
-    {
-        runUntil([&] { return session->model().phase() == phase; });
-    }
-    void runUntilStatus(PortTestStatus status)
-    {
-        runUntil([&] { return session->model().portTestStatus() == status; });
-    }
+    void runUntilPhase(DiagnosticPhase phase) { ASSERT_TRUE(SimulatedWindow::runUntilPhase(phase)); }
+    void runUntilStatus(PortTestStatus status) { ASSERT_TRUE(SimulatedWindow::runUntilStatus(status)); }
 };
 
 } // namespace
