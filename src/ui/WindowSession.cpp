@@ -1,5 +1,7 @@
 #include "ui/WindowSession.h"
 
+#include <QScopeGuard>
+
 #include "ui/HardwareSimulator.h"
 #include "ui/ShadowImageProvider.h"
 
@@ -31,11 +33,15 @@ WindowSession::~WindowSession() = default;
 
 bool WindowSession::load(QString& error, bool animations)
 {
+    // Collected while the window is built, to say why it could not be; the list lives only as long
+    // as this call, and so does the connection.
     QStringList warnings;
-    QObject::connect(&m_engine, &QQmlEngine::warnings, &m_engine, [&warnings](const QList<QQmlError>& list) {
-        for (const auto& w : list)
-            warnings << w.toString();
-    });
+    const QMetaObject::Connection collecting =
+        QObject::connect(&m_engine, &QQmlEngine::warnings, &m_engine, [&warnings](const QList<QQmlError>& list) {
+            for (const auto& w : list)
+                warnings << w.toString();
+        });
+    const auto stopCollecting = qScopeGuard([&] { QObject::disconnect(collecting); });
     m_engine.addImportPath(u"qrc:/qt/qml"_s); // not a default import path before Qt 6.5
     m_engine.addImageProvider(u"shadow"_s, new ShadowImageProvider);
     m_engine.setInitialProperties(

@@ -50,7 +50,7 @@ Item {
         }
 
         function isControl(item) {
-            return item.pressX !== undefined && item.checkable !== undefined // every AbstractButton
+            return typeof item.clicked === "function" && item.activeFocusOnTab // buttons and links
         }
         function controls(item, list) {
             if (!item.visible || item.opacity === 0)

@@ -108,6 +108,8 @@ Item {
                         ToolTip.visible: hovered
                         ToolTip.delay: 500
                         ToolTip.text: "Impressum und Datenschutzhinweise anzeigen"
+                        Accessible.role: Accessible.Button
+                        Accessible.name: ToolTip.text
                         onClicked: root.showLegalInformation = true
                     }
                 }
@@ -148,7 +150,37 @@ Item {
             if (phaseContent.currentItem && phaseContent.currentItem.phaseName === root.model.phase)
                 return // the phase was assigned again, not changed
             phaseContent.replace(null, next)
+            announcer.say(phaseContent.currentItem.announcement)
+            root.placeFocus()
         }
+        function onTransientMessageChanged() {
+            if (root.model.transientMessage)
+                announcer.say(root.model.transientMessage)
+        }
+    }
+
+    // The keyboard focus follows the diagnosis: each screen names where it belongs (its primary
+    // action, or its heading where there is none) and may move it as its state changes.
+    function placeFocus() {
+        const target = phaseContent.currentItem ? phaseContent.currentItem.focusTarget : null
+        if (!target)
+            return
+        if (legalSheet.item && legalSheet.item.opened)
+            legalSheet.item.returnFocusTo = target // the sheet keeps it until it closes
+        else
+            target.forceActiveFocus()
+    }
+    Component.onCompleted: placeFocus()
+    Connections {
+        target: phaseContent.currentItem
+        function onFocusTargetChanged() { root.placeFocus() }
+        function onAnnouncementChanged() { announcer.say(phaseContent.currentItem.announcement) }
+    }
+
+    // What changes on its own, the phase and the port test's status, is said once as it happens.
+    Announcer {
+        id: announcer
+        objectName: "announcer"
     }
 
     MessageOverlay {
@@ -162,6 +194,7 @@ Item {
 
     // The sheet is built when it is first asked for: the first frame need not wait for it.
     Loader {
+        id: legalSheet
         active: root.showLegalInformation || item !== null
         sourceComponent: LegalInformationView {
             objectName: "legalSheet"

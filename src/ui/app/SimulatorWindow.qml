@@ -25,8 +25,10 @@ ApplicationWindow {
     }
 
     ScrollView {
+        id: scroller
         anchors.fill: parent
         contentWidth: availableWidth
+        RevealFocus { flickable: scroller.contentItem }
 
         ColumnLayout {
             id: content
@@ -36,7 +38,7 @@ ApplicationWindow {
             ColumnLayout {
                 Layout.leftMargin: 20; Layout.rightMargin: 20; Layout.topMargin: 20
                 spacing: 3
-                StyledText { text: "Hardware-Simulator"; size: 20; rounded: true; font.weight: Font.Bold }
+                StyledText { text: "Hardware-Simulator"; heading: true; size: 20; rounded: true; font.weight: Font.Bold }
                 StyledText { text: window.simulator.machineTitle; size: 12.5; color: Theme.secondaryLabel; Layout.fillWidth: true; wrapMode: Text.WordWrap }
                 StyledText {
                     objectName: "powerText"
@@ -62,6 +64,10 @@ ApplicationWindow {
                     radius: 14
                     color: Qt.rgba(1, 1, 1, 0.7)
                     border.color: Qt.rgba(0, 0, 0, 0.06)
+                    // A reader hears the socket and what is in it; each button names its socket too,
+                    // since "96 W" alone says nothing once the card is left behind.
+                    Accessible.role: Accessible.Grouping
+                    Accessible.name: name + ", " + modelData.label + ", " + stateText()
 
                     function stateText() {
                         if (modelData.broken)
@@ -80,8 +86,9 @@ ApplicationWindow {
                         spacing: 8
                         RowLayout {
                             Layout.fillWidth: true
-                            StyledText { text: card.name; size: 14; font.weight: Font.Bold }
+                            StyledText { Accessible.ignored: true; text: card.name; size: 14; font.weight: Font.Bold }
                             StyledText {
+                                Accessible.ignored: true
                                 text: card.modelData.label + (card.modelData.hasController ? "" : " · ohne Port-Controller")
                                 size: 12
                                 color: Theme.secondaryLabel
@@ -89,6 +96,7 @@ ApplicationWindow {
                                 elide: Text.ElideRight
                             }
                             StyledText {
+                                Accessible.ignored: true
                                 objectName: "state"
                                 text: card.stateText()
                                 size: 12
@@ -106,6 +114,7 @@ ApplicationWindow {
                                     required property int modelData
                                     objectName: "plug" + modelData
                                     text: modelData + " W"
+                                    Accessible.name: card.name + ": Netzteil mit " + modelData + " W anstecken"
                                     onClicked: card.magSafe ? window.simulator.plugMagSafeCharger(modelData)
                                                             : window.simulator.plugCharger(card.modelData.number, modelData)
                                 }
@@ -114,17 +123,20 @@ ApplicationWindow {
                                 objectName: "plugHub"
                                 visible: !card.magSafe
                                 text: "Hub"
+                                Accessible.name: card.name + ": USB-C Hub anstecken"
                                 onClicked: window.simulator.plugDevice(card.modelData.number)
                             }
                             SmallButton {
                                 objectName: "unplug"
                                 text: "Abziehen"
+                                Accessible.name: card.name + ": abziehen"
                                 onClicked: card.magSafe ? window.simulator.unplugMagSafe() : window.simulator.unplug(card.modelData.number)
                             }
                             SmallButton {
                                 objectName: "break"
                                 visible: !card.magSafe && !card.modelData.broken
                                 text: "Defekt machen"
+                                Accessible.name: card.name + ": defekt machen"
                                 onClicked: window.simulator.breakSocket(card.modelData.number)
                             }
                         }

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Templates as T
 import Kabelwacht
 
 // Close, minimise and zoom, as small round buttons over the sidebar's top corner.
@@ -9,42 +10,50 @@ Row {
 
     HoverHandler { id: hover }
 
-    component WindowButton: Rectangle {
+    component WindowButton: T.AbstractButton {
         id: button
         property color tint
         property string glyph
-        signal activated()
         width: 12; height: 12
-        radius: 6
-        color: tint
-        border.color: Qt.darker(tint, 1.25)
-        border.width: 0.5
-        Icon {
-            anchors.centerIn: parent
-            visible: hover.hovered
+        padding: 0
+        Keys.onReturnPressed: clicked()
+        Keys.onEnterPressed: clicked()
+        Accessible.onPressAction: clicked() // a reader's press, as a click
+        background: Rectangle {
+            radius: 6
+            color: button.tint
+            border.color: Qt.darker(button.tint, 1.25)
+            border.width: 0.5
+        }
+        contentItem: Icon {
+            visible: hover.hovered || button.activeFocus
             name: button.glyph
             size: 7.5
             color: Qt.rgba(0, 0, 0, 0.55)
         }
-        TapHandler { onTapped: button.activated() }
+        FocusRing { control: button; cornerRadius: 6; ringColor: "white" }
     }
 
     WindowButton {
         objectName: "closeButton"
         tint: "#ff5f57"
         glyph: "window.close"
-        onActivated: root.window.close()
+        text: "Fenster schließen"
+        onClicked: root.window.close()
     }
     WindowButton {
         objectName: "minimiseButton"
         tint: "#febc2e"
         glyph: "window.minimize"
-        onActivated: root.window.showMinimized()
+        text: "Fenster minimieren"
+        onClicked: root.window.showMinimized()
     }
     WindowButton {
         objectName: "zoomButton"
+        readonly property bool zoomed: root.window.visibility === Window.Maximized
         tint: "#28c840"
-        glyph: root.window.visibility === Window.Maximized ? "window.restore" : "window.maximize"
-        onActivated: root.window.visibility === Window.Maximized ? root.window.showNormal() : root.window.showMaximized()
+        glyph: zoomed ? "window.restore" : "window.maximize"
+        text: zoomed ? "Fenstergröße wiederherstellen" : "Fenster maximieren"
+        onClicked: zoomed ? root.window.showNormal() : root.window.showMaximized()
     }
 }

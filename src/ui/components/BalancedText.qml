@@ -3,7 +3,8 @@ import Kabelwacht
 
 // Centred, wrapping text that shares its words out evenly over its lines, so that no word is left
 // alone on the last one: the text is set at the narrowest width that keeps its number of lines.
-Item {
+// The focus, when a screen gives it here, rests on the text itself, which is what a reader reads.
+FocusScope {
     id: root
     property alias text: label.text
     property alias size: label.size
@@ -11,6 +12,7 @@ Item {
     property alias font: label.font
     property alias color: label.color
     property alias lineSpacing: label.lineSpacing
+    property alias heading: label.heading
     readonly property alias lineCount: label.lineCount
 
     implicitWidth: label.implicitWidth
@@ -18,6 +20,7 @@ Item {
 
     StyledText {
         id: label
+        focus: true
         anchors.horizontalCenter: parent.horizontalCenter
         width: Typography.balancedWidth(font, text, root.width)
         horizontalAlignment: Text.AlignHCenter

@@ -5,6 +5,8 @@ import Kabelwacht
 Text {
     property string name
     property real size: 13
+    // Symbols say nothing a text beside them does not; a screen reader passes over them.
+    Accessible.ignored: true
     text: IconGlyphs.glyphs[name] ?? ""
     font.family: Theme.iconFamily
     font.pointSize: Typography.pointSize(size * 1.15) // the icon font draws a little smaller than the text it stands beside

@@ -1,24 +1,48 @@
 import QtQuick
-import QtQuick.Templates as T
 import Kabelwacht
 
-// A button without chrome: an optional symbol and a text.
-T.AbstractButton {
+// A control without chrome: an optional symbol and a text. A link to screen readers by default;
+// one that opens something of the program's own says it is a button. Built on a plain item, since
+// a button template would insist on being read as a button.
+Item {
     id: control
+    property string text
     property string iconName
     property real size: 13
     property int weight: Font.Normal
     property color color: Theme.primaryLabel
-    padding: 0
+    property alias focusColor: ring.ringColor
+    readonly property alias hovered: hover.hovered
+    readonly property alias pressed: tap.pressed
+    signal clicked()
+
     implicitWidth: row.implicitWidth
     implicitHeight: row.implicitHeight
-    hoverEnabled: true
+    activeFocusOnTab: true
 
-    contentItem: Item {}
+    Accessible.role: Accessible.Link
+    Accessible.name: text
+    Accessible.focusable: true
+    Accessible.focused: activeFocus
+    Accessible.onPressAction: clicked()
+    Keys.onSpacePressed: clicked()
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+
+    HoverHandler {
+        id: hover
+        cursorShape: Qt.PointingHandCursor
+    }
+    TapHandler {
+        id: tap
+        gesturePolicy: TapHandler.ReleaseWithinBounds
+        onTapped: control.clicked()
+    }
+
     Row {
         id: row
         spacing: 8
-        opacity: control.down ? 0.6 : 1
+        opacity: control.pressed ? 0.6 : 1
         Icon {
             visible: control.iconName !== ""
             name: control.iconName
@@ -27,6 +51,7 @@ T.AbstractButton {
             anchors.verticalCenter: parent.verticalCenter
         }
         StyledText {
+            Accessible.ignored: true
             text: control.text
             size: control.size
             font.weight: control.weight
@@ -35,4 +60,5 @@ T.AbstractButton {
             anchors.verticalCenter: parent.verticalCenter
         }
     }
+    FocusRing { id: ring; control: control; cornerRadius: 4 }
 }

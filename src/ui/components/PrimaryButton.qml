@@ -14,6 +14,10 @@ T.Button {
     implicitHeight: Math.max(48, implicitContentHeight)
     scale: down ? 0.98 : 1
     opacity: down ? 0.9 : 1
+    // Return and Enter press a focused button, as Space does.
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    Accessible.onPressAction: clicked() // a reader's press, as a click
 
     contentItem: Item {
         implicitWidth: row.implicitWidth
@@ -30,6 +34,7 @@ T.Button {
                 anchors.verticalCenter: parent.verticalCenter
             }
             StyledText {
+                Accessible.ignored: true
                 text: control.text
                 size: 15
                 font.weight: Font.DemiBold
@@ -43,4 +48,5 @@ T.Button {
         startColor: Theme.brandGreen
         endColor: Theme.brandDarkGreen
     }
+    FocusRing { control: control; cornerRadius: 14 }
 }

@@ -12,6 +12,10 @@ T.Button {
     bottomPadding: 0
     implicitWidth: implicitContentWidth + leftPadding + rightPadding
     implicitHeight: Math.max(44, implicitContentHeight)
+    // Return and Enter press a focused button, as Space does.
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    Accessible.onPressAction: clicked() // a reader's press, as a click
 
     contentItem: Item {
         implicitWidth: row.implicitWidth
@@ -28,6 +32,7 @@ T.Button {
                 anchors.verticalCenter: parent.verticalCenter
             }
             StyledText {
+                Accessible.ignored: true
                 text: control.text
                 size: 14
                 font.weight: Font.DemiBold
@@ -42,4 +47,5 @@ T.Button {
         border.color: Qt.rgba(0, 0, 0, 0.08)
         border.width: 1
     }
+    FocusRing { control: control; cornerRadius: 13 }
 }

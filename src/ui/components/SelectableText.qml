@@ -9,6 +9,9 @@ TextEdit {
     // Plain text in, rich text out: only to carry the line spacing, which TextEdit lacks otherwise.
     property string plainText
     readOnly: true
+    // Readers get the words, not the markup that carries the spacing.
+    Accessible.role: Accessible.StaticText
+    Accessible.name: plainText
     selectByMouse: true
     selectByKeyboard: true
     persistentSelection: false

@@ -11,6 +11,8 @@ Rectangle {
     implicitHeight: row.implicitHeight + 14
     radius: height / 2
     color: Theme.withAlpha(tint, 0.1)
+    Accessible.role: Accessible.StaticText
+    Accessible.name: text
 
     Row {
         id: row
@@ -24,6 +26,7 @@ Rectangle {
             anchors.verticalCenter: parent.verticalCenter
         }
         StyledText {
+            Accessible.ignored: true
             text: root.text
             size: 12
             font.weight: Font.DemiBold

@@ -10,6 +10,11 @@ Text {
     font.pointSize: Typography.pointSize(size)
     // Extra room between lines, not after the last one.
     property real lineSpacing: 0
+    // Read by screen readers as it stands; a heading is one they can jump to. Texts inside a
+    // control or a composed line are ignored there, and the whole is named instead.
+    property bool heading: false
+    Accessible.role: heading ? Accessible.Heading : Accessible.StaticText
+    Accessible.name: text
 
     // Lines as high as the platform's faces set them; the bundled faces, the rounded one most,
     // would stand taller.

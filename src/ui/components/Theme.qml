@@ -10,6 +10,8 @@ QtObject {
     readonly property color cautionOrange: Qt.rgba(0.88, 0.54, 0.10, 1)
     // The standard blue of the platform's light appearance.
     readonly property color systemBlue: Qt.rgba(0.0, 0.48, 1.0, 1)
+    // The keyboard focus ring: the brand's green, strong enough to read on the glass cards.
+    readonly property color focusRing: Qt.rgba(0.12, 0.48, 0.25, 0.9)
 
     // Label colours of a light appearance: black at the platform's label opacities.
     readonly property color primaryLabel: Qt.rgba(0, 0, 0, 0.85)

@@ -7,6 +7,8 @@ Item {
     id: root
     required property var model
     readonly property var report: model.hardwareReport
+    readonly property Item focusTarget: failureTitle
+    readonly property string announcement: failureTitle.text + ". " + failureReason.text
 
     GlassCard {
         anchors.centerIn: parent
@@ -28,6 +30,8 @@ Item {
                 Layout.fillWidth: true
                 spacing: 8
                 BalancedText {
+                    id: failureTitle
+                    heading: true
                     Layout.fillWidth: true
                     text: "Voraussichtlicher Platinenschaden"
                     size: 29
@@ -35,6 +39,7 @@ Item {
                     font.weight: Font.Bold
                 }
                 BalancedText {
+                    id: failureReason
                     Layout.fillWidth: true
                     text: "Mindestens ein USB-C Controller ist für macOS nicht erreichbar."
                     size: 17

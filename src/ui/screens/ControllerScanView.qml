@@ -5,6 +5,8 @@ import Kabelwacht
 // While the registry is read: a turning arc inside a breathing ring, and what is happening.
 Item {
     id: root
+    readonly property Item focusTarget: scanTitle
+    readonly property string announcement: scanTitle.text
     // Fresh view state each time the screen is shown: the clock starts with the screen.
 
     ColumnLayout {
@@ -52,6 +54,8 @@ Item {
             Layout.alignment: Qt.AlignHCenter
             spacing: 8
             StyledText {
+                id: scanTitle
+                heading: true
                 Layout.alignment: Qt.AlignHCenter
                 text: "USB-C Controller werden geprüft"
                 size: 27

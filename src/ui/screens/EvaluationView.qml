@@ -6,6 +6,8 @@ import Kabelwacht
 Item {
     id: root
     property real progress: 0
+    readonly property Item focusTarget: evaluationTitle
+    readonly property string announcement: evaluationTitle.text
 
     ColumnLayout {
         anchors.fill: parent
@@ -31,6 +33,8 @@ Item {
             }
         }
         StyledText {
+            id: evaluationTitle
+            heading: true
             Layout.alignment: Qt.AlignHCenter
             text: "Diagnose wird ausgewertet"
             size: 29
@@ -62,6 +66,7 @@ Item {
             font.weight: Font.Bold
             font.family: Theme.digitsFamily
             color: Theme.secondaryLabel
+            Accessible.name: Math.trunc(root.progress * 100) + " Prozent ausgewertet"
         }
 
         Item { Layout.fillHeight: true }

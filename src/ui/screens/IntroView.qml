@@ -6,6 +6,8 @@ import Kabelwacht
 Item {
     id: root
     signal start()
+    readonly property Item focusTarget: startButton
+    readonly property string announcement: "Neue Diagnose. Sind alle USB-C Anschlüsse in Ordnung?"
 
     ColumnLayout {
         anchors.fill: parent
@@ -47,6 +49,7 @@ Item {
             Layout.fillWidth: true
             BalancedText {
                 objectName: "headline"
+                heading: true
                 Layout.fillWidth: true
                 text: "Sind alle USB-C Anschlüsse in Ordnung?"
                 size: 31
@@ -76,6 +79,7 @@ Item {
         }
 
         PrimaryButton {
+            id: startButton
             objectName: "startButton"
             Layout.alignment: Qt.AlignHCenter
             Layout.topMargin: 7

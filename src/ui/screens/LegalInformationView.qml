@@ -17,8 +17,18 @@ Popup {
 
     onShownChanged: shown ? open() : close()
     Component.onCompleted: if (shown) open() // built on demand, already asked for
-    onClosed: dismissed()
+    onClosed: {
+        dismissed()
+        if (returnFocusTo && returnFocusTo.visible)
+            returnFocusTo.forceActiveFocus()
+    }
 
+    // The keyboard focus goes to "Fertig" while the sheet is open, and back to where it was after.
+    property Item returnFocusTo: null
+    onAboutToShow: returnFocusTo = Window.activeFocusItem
+    onOpened: doneButton.forceActiveFocus()
+
+    Accessible.name: "Impressum & Datenschutz"
     modal: true
     dim: true
     focus: true
@@ -52,10 +62,34 @@ Popup {
     }
 
     contentItem: Item {
+        id: sheetContent
         clip: true
         focus: true
         Keys.onReturnPressed: root.shown = false
         Keys.onEnterPressed: root.shown = false
+
+        // Tab goes round the sheet's own controls only; the window behind it waits.
+        Keys.onTabPressed: cycle(true)
+        Keys.onBacktabPressed: cycle(false)
+        function holds(item) {
+            for (let p = item; p; p = p.parent)
+                if (p === sheetContent)
+                    return true
+            return false
+        }
+        function cycle(forward) {
+            let item = Window.activeFocusItem ?? doneButton
+            for (let step = 0; step < 200; ++step) {
+                item = item.nextItemInFocusChain(forward)
+                if (!item)
+                    break
+                if (holds(item)) {
+                    item.forceActiveFocus(forward ? Qt.TabFocusReason : Qt.BacktabFocusReason)
+                    return
+                }
+            }
+            doneButton.forceActiveFocus(Qt.TabFocusReason)
+        }
 
         Glow {
             anchors.centerIn: parent
@@ -81,7 +115,7 @@ Popup {
                 DOZOvadaAppMark { size: 45 }
                 ColumnLayout {
                     spacing: 2
-                    StyledText { text: "Impressum & Datenschutz"; size: 21; rounded: true; font.weight: Font.Bold }
+                    StyledText { text: "Impressum & Datenschutz"; heading: true; size: 21; rounded: true; font.weight: Font.Bold }
                     StyledText {
                         objectName: "sheetSubtitle"
                         text: "Kabelwacht ZIV-A Dodiv \u00B7 Kabelwacht " + AppInfo.town
@@ -91,6 +125,7 @@ Popup {
                 }
                 Item { Layout.fillWidth: true }
                 SecondaryButton {
+                    id: doneButton
                     objectName: "doneButton"
                     text: "Fertig"
                     onClicked: root.shown = false
@@ -98,11 +133,13 @@ Popup {
             }
 
             ScrollView {
+                id: body
                 objectName: "sheetBody"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 contentWidth: availableWidth
                 ScrollBar.vertical.policy: ScrollBar.AsNeeded
+                RevealFocus { flickable: body.contentItem }
 
                 ColumnLayout {
                     width: parent.width
@@ -161,7 +198,7 @@ Popup {
                         Layout.leftMargin: 24; Layout.rightMargin: 24
                         Layout.topMargin: 10
                         spacing: 6
-                        StyledText { text: "Impressum"; size: 24; rounded: true; font.weight: Font.Bold }
+                        StyledText { text: "Impressum"; heading: true; size: 24; rounded: true; font.weight: Font.Bold }
                         StyledText { text: "Angaben gemäß § 5 Digitale-Dienste-Gesetz (DDG)"; size: 13; color: Theme.secondaryLabel }
                     }
 
@@ -193,9 +230,23 @@ Popup {
                         title: "Kontaktmöglichkeiten"
                         Column {
                             spacing: 9
-                            PlainLink { iconName: "envelope"; text: AppInfo.email; size: 13.5; color: Theme.brandGreen; onClicked: Qt.openUrlExternally(root.emailURL) }
-                            PlainLink { iconName: "phone"; text: AppInfo.phoneNational; size: 13.5; color: Theme.brandGreen; onClicked: Qt.openUrlExternally(root.phoneURL) }
-                            PlainLink { iconName: "safari"; text: "Kontaktformular öffnen"; size: 13.5; color: Theme.brandGreen; onClicked: Qt.openUrlExternally(root.contactURL) }
+                            PlainLink {
+                                objectName: "emailLink"
+                                iconName: "envelope"; text: AppInfo.email; size: 13.5; color: Theme.brandGreen
+                                Accessible.name: "E-Mail an " + AppInfo.email + " schreiben"
+                                onClicked: Qt.openUrlExternally(root.emailURL)
+                            }
+                            PlainLink {
+                                objectName: "phoneLink"
+                                iconName: "phone"; text: AppInfo.phoneNational; size: 13.5; color: Theme.brandGreen
+                                Accessible.name: AppInfo.phoneNational + " anrufen"
+                                onClicked: Qt.openUrlExternally(root.phoneURL)
+                            }
+                            PlainLink {
+                                objectName: "contactLink"
+                                iconName: "safari"; text: "Kontaktformular öffnen"; size: 13.5; color: Theme.brandGreen
+                                onClicked: Qt.openUrlExternally(root.contactURL)
+                            }
                         }
                     }
                     LegalSection {
@@ -219,6 +270,7 @@ Popup {
                         Layout.leftMargin: 24; Layout.rightMargin: 24
                         title: "Allgemeine Geschäftsbedingungen"
                         PlainLink {
+                            objectName: "termsLink"
                             iconName: "arrow.up.right.square"
                             text: "AGB auf " + AppInfo.webDomain + " öffnen"
                             size: 13.5

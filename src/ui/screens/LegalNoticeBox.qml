@@ -39,7 +39,7 @@ Rectangle {
             Layout.fillWidth: true
             Layout.alignment: Qt.AlignTop
             spacing: 9
-            StyledText { text: root.title; size: 17; font.weight: Font.Bold; Layout.fillWidth: true; wrapMode: Text.WordWrap }
+            StyledText { text: root.title; heading: true; size: 17; font.weight: Font.Bold; Layout.fillWidth: true; wrapMode: Text.WordWrap }
             ColumnLayout {
                 id: body
                 Layout.fillWidth: true

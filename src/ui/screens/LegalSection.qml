@@ -20,7 +20,7 @@ Rectangle {
         anchors.fill: parent
         anchors.margins: 20
         spacing: 11
-        StyledText { text: root.title; size: 15; font.weight: Font.Bold }
+        StyledText { text: root.title; heading: true; size: 15; font.weight: Font.Bold }
         ColumnLayout {
             id: body
             Layout.fillWidth: true

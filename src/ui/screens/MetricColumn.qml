@@ -8,7 +8,10 @@ ColumnLayout {
     property string value
     property string subCaption
     spacing: 2
-    StyledText { Layout.alignment: Qt.AlignHCenter; text: parent.caption; size: 11; font.weight: Font.DemiBold; color: Theme.secondaryLabel }
-    StyledText { objectName: "metricValue"; Layout.alignment: Qt.AlignHCenter; text: parent.value; size: 27; rounded: true; font.weight: Font.Bold }
-    StyledText { Layout.alignment: Qt.AlignHCenter; text: parent.subCaption; size: 11; color: Theme.secondaryLabel }
+    // Read as one line: "Erwartet: 3 USB-C Controller".
+    Accessible.role: Accessible.StaticText
+    Accessible.name: caption + ": " + value + " " + subCaption
+    StyledText { Accessible.ignored: true; Layout.alignment: Qt.AlignHCenter; text: parent.caption; size: 11; font.weight: Font.DemiBold; color: Theme.secondaryLabel }
+    StyledText { Accessible.ignored: true; objectName: "metricValue"; Layout.alignment: Qt.AlignHCenter; text: parent.value; size: 27; rounded: true; font.weight: Font.Bold }
+    StyledText { Accessible.ignored: true; Layout.alignment: Qt.AlignHCenter; text: parent.subCaption; size: 11; color: Theme.secondaryLabel }
 }

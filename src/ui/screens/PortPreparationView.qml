@@ -8,6 +8,8 @@ Item {
     required property var model
     readonly property var report: model.hardwareReport
     readonly property int portCount: report ? report.expectedPortCount : 1
+    readonly property Item focusTarget: beginButton
+    readonly property string announcement: "Controllergrundtest bestanden. " + preparationTitle.text
 
     function explanation() {
         const word = (!report || report.expectedPortCount === 1) ? "Anschluss" : "Anschlüsse"
@@ -30,6 +32,8 @@ Item {
                 tint: Theme.brandGreen
             }
             BalancedText {
+                id: preparationTitle
+                heading: true
                 Layout.fillWidth: true
                 text: "Jetzt jeden Anschluss einzeln prüfen"
                 size: 29
@@ -84,12 +88,13 @@ Item {
                                 width: 25; height: 25
                                 radius: 12.5
                                 color: Theme.brandGreen
-                                StyledText { anchors.centerIn: parent; text: String(index + 1); size: 12; font.weight: Font.Bold; color: "white" }
+                                StyledText { Accessible.ignored: true; anchors.centerIn: parent; text: String(index + 1); size: 12; font.weight: Font.Bold; color: "white" }
                             }
                             StyledText {
                                 Layout.fillWidth: true
                                 wrapMode: Text.WordWrap
                                 text: modelData
+                                Accessible.name: (index + 1) + ". " + modelData
                                 size: 13.5
                                 font.weight: Font.Medium
                             }
@@ -98,6 +103,7 @@ Item {
                 }
             }
             PrimaryButton {
+                id: beginButton
                 objectName: "beginButton"
                 Layout.alignment: Qt.AlignHCenter
                 text: "Anschluss-Test starten"

@@ -11,6 +11,24 @@ Item {
     readonly property int portCount: report ? report.expectedPortCount : 1
     readonly property string status: model.portTestStatus
 
+    // After a timeout the choice is the user's: the focus goes to "Erneut prüfen", the harmless one.
+    readonly property Item focusTarget: status === "timedOut" ? retryButton : portHeading
+    // Said when the status changes, with the port it is about; the port number alone changing
+    // under an unchanged status says nothing new.
+    property string announcement: ""
+    function composeAnnouncement() {
+        const title = titles[status] ?? ""
+        announcement = title === "" ? "" : "USB-C Anschluss " + model.currentPortNumber + " von " + portCount + ": " + title
+    }
+    onStatusChanged: composeAnnouncement()
+    Component.onCompleted: composeAnnouncement()
+
+    function chipState(result, port) {
+        if (result)
+            return result.state === "failed" ? "vermutlich defekt" : "geprüft"
+        return port === model.currentPortNumber ? "wird geprüft" : "noch nicht geprüft"
+    }
+
     readonly property var titles: ({
         waitingForDisconnect: "Ladekabel zuerst trennen",
         ready: "Bereit für den nächsten Anschluss",
@@ -66,6 +84,8 @@ Item {
             ColumnLayout {
                 spacing: 4
                 StyledText {
+                    id: portHeading
+                    heading: true
                     objectName: "portHeading"
                     text: "USB-C Anschluss " + root.model.currentPortNumber + " von " + root.portCount
                     size: 25
@@ -84,8 +104,11 @@ Item {
                 implicitHeight: tally.implicitHeight + 16
                 radius: height / 2
                 color: Theme.withAlpha(Theme.brandGreen, 0.1)
+                Accessible.role: Accessible.StaticText
+                Accessible.name: root.model.portResults.length + " von " + root.portCount + " Anschlüssen geprüft"
                 StyledText {
                     id: tally
+                    Accessible.ignored: true
                     objectName: "tally"
                     anchors.centerIn: parent
                     text: root.model.portResults.length + " / " + root.portCount + " geprüft"
@@ -163,6 +186,8 @@ Item {
                     }
                     StyledText {
                         objectName: "countdownText"
+                        Accessible.name: root.model.secondsRemaining === 1 ? "noch 1 Sekunde"
+                                                                           : "noch " + root.model.secondsRemaining + " Sekunden"
                         Layout.preferredWidth: 38
                         horizontalAlignment: Text.AlignHCenter
                         text: root.model.secondsRemaining + " s"
@@ -179,6 +204,7 @@ Item {
                     Layout.alignment: Qt.AlignHCenter
                     spacing: 12
                     SecondaryButton {
+                        id: retryButton
                         objectName: "retryButton"
                         text: "Erneut prüfen"
                         onClicked: root.model.restartPortTest()
@@ -212,12 +238,14 @@ Item {
                     implicitHeight: chipRow.implicitHeight + 16
                     radius: height / 2
                     color: Qt.rgba(1, 1, 1, 0.56)
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: "Port " + port + ", " + root.chipState(result, port)
                     Row {
                         id: chipRow
                         anchors.centerIn: parent
                         spacing: 7
                         Icon { name: chip.symbol; size: 12; color: chip.symbolColor; anchors.verticalCenter: parent.verticalCenter }
-                        StyledText { text: "Port " + chip.port; size: 12; font.weight: Font.DemiBold; anchors.verticalCenter: parent.verticalCenter }
+                        StyledText { Accessible.ignored: true; text: "Port " + chip.port; size: 12; font.weight: Font.DemiBold; anchors.verticalCenter: parent.verticalCenter }
                     }
                 }
             }

@@ -13,6 +13,9 @@ Item {
     // up from the window's bottom edge; both set by the window.
     property real outerPadding: 0
     property real overlayReach: 0
+    // The verdict is what a reader should hear first; the buttons follow it in the Tab order.
+    readonly property Item focusTarget: verdictHeadline
+    readonly property string announcement: verdictHeadline.text
 
     ScrollView {
         id: scroller
@@ -62,6 +65,7 @@ Item {
             target: root.model
             function onTransientMessageChanged() { Qt.callLater(scroller.clearConfirmation) }
         }
+        RevealFocus { flickable: scroller.contentItem }
 
         ColumnLayout {
             id: column
@@ -91,6 +95,8 @@ Item {
                         }
                     }
                     BalancedText {
+                        id: verdictHeadline
+                        heading: true
                         objectName: "verdictHeadline"
                         Layout.fillWidth: true
                         text: root.positive ? "Alle USB-C Anschlüsse reagieren korrekt"
@@ -134,6 +140,12 @@ Item {
                         implicitHeight: Math.max(symbol.implicitHeight, texts.implicitHeight, badge.implicitHeight) + 32
                         radius: 16
                         color: Qt.rgba(1, 1, 1, 0.58)
+                        // One line for a reader: the port, its verdict and the note (which names the watts).
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: "USB-C Anschluss " + modelData.ordinal + ": "
+                                         + (failed ? "vermutlich defekt" : modelData.state === "limited" ? "Ladevorgang erkannt"
+                                                                                                        : "in Ordnung")
+                                         + ". " + modelData.note
                         Icon {
                             id: symbol
                             objectName: "rowSymbol"
@@ -152,8 +164,9 @@ Item {
                             anchors.rightMargin: resultRow.hasWatts ? 14 : 16
                             anchors.verticalCenter: parent.verticalCenter
                             spacing: 3
-                            StyledText { text: "USB-C Anschluss " + resultRow.modelData.ordinal; size: 14; font.weight: Font.Bold }
+                            StyledText { Accessible.ignored: true; text: "USB-C Anschluss " + resultRow.modelData.ordinal; size: 14; font.weight: Font.Bold }
                             StyledText {
+                                Accessible.ignored: true
                                 width: parent.width
                                 wrapMode: Text.WordWrap
                                 text: resultRow.modelData.note
@@ -175,6 +188,7 @@ Item {
                             color: Theme.withAlpha(Theme.brandGreen, 0.1)
                             StyledText {
                                 id: watts
+                                Accessible.ignored: true
                                 anchors.centerIn: parent
                                 text: resultRow.modelData.adapterWatts + " W"
                                 size: 12

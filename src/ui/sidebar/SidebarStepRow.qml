@@ -13,6 +13,11 @@ RowLayout {
     readonly property bool upcoming: stepState === "upcoming"
 
     spacing: 13
+    // One line for a reader: "Schritt 2 von 4, Anschlüsse testen, aktuell".
+    Accessible.role: Accessible.StaticText
+    Accessible.name: "Schritt " + number + " von 4, " + title + ", "
+                     + (stepState === "completed" ? "erledigt" : stepState === "current" ? "aktuell" : "ausstehend")
+    Accessible.description: subtitle
 
     Rectangle {
         objectName: "badge"
@@ -29,6 +34,7 @@ RowLayout {
         }
         StyledText {
             objectName: "badgeNumber"
+            Accessible.ignored: true
             visible: root.stepState !== "completed"
             anchors.centerIn: parent
             text: String(root.number)
@@ -43,6 +49,7 @@ RowLayout {
         Layout.alignment: Qt.AlignTop
         StyledText {
             objectName: "stepTitle"
+            Accessible.ignored: true
             text: root.title
             size: 14
             font.weight: root.stepState === "current" ? Font.Bold : Font.DemiBold
@@ -50,6 +57,7 @@ RowLayout {
         }
         StyledText {
             objectName: "stepSubtitle"
+            Accessible.ignored: true
             Layout.fillWidth: true
             text: root.subtitle
             size: 11.5

@@ -67,6 +67,7 @@ Item {
             size: 12
             weight: Font.DemiBold
             color: Qt.rgba(1, 1, 1, 0.84)
+            focusColor: "white"
             onClicked: root.openWebsite()
         }
         StyledText {
@@ -85,6 +86,8 @@ Item {
             size: 10.5
             weight: Font.DemiBold
             color: Qt.rgba(1, 1, 1, 0.66)
+            focusColor: "white"
+            Accessible.role: Accessible.Button // it opens the sheet, not a page
             onClicked: root.openLegalInformation()
         }
         StyledText {

@@ -1,0 +1,29 @@
+import QtQuick
+
+// Keeps the focused control of a scrolled view whole in sight as the keyboard moves through it.
+Item {
+    id: root
+    required property Flickable flickable
+    property real margin: 16
+    readonly property Item focused: Window.activeFocusItem
+    onFocusedChanged: Qt.callLater(reveal) // after the layout has placed what just became visible
+
+    function holds(item) {
+        for (let p = item; p; p = p.parent)
+            if (p === flickable.contentItem)
+                return true
+        return false
+    }
+    function reveal() {
+        if (!holds(focused))
+            return
+        const top = focused.mapToItem(flickable.contentItem, 0, 0).y
+        const bottom = top + focused.height
+        let y = flickable.contentY
+        if (top - margin < y)
+            y = top - margin
+        else if (bottom + margin > y + flickable.height)
+            y = bottom + margin - flickable.height
+        flickable.contentY = Math.max(0, Math.min(y, flickable.contentHeight - flickable.height))
+    }
+}
