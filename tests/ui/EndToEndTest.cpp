@@ -197,6 +197,187 @@ TEST_P(EndToEnd, AFullDiagnosisByMouse)
     EXPECT_EQ(services.openedUrls, QStringList{u"https://"_s + QStringLiteral(KW_MAKER_HOST) + fixed::paths::repairPro});
 }
 
+// Keys only: the window and the simulator's window are worked by Tab, Shift+Tab, Space, Return and
+// Escape, each sent to the window the user would be typing into.
+class ByKeyboard : public EndToEnd {
+protected:
+    void SetUp() override
+    {
+        EndToEnd::SetUp();
+        activate(session->window());
+    }
+    // The window in front takes the keys, as after a switch of windows.
+    static void activate(QQuickWindow* window)
+    {
+        if (QGuiApplication::focusWindow() == window)
+            return;
+        window->requestActivate();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        settle();
+    }
+    void key(QQuickWindow* window, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        activate(window);
+        QTest::keyClick(window, key, modifiers);
+        settle();
+    }
+    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = {}) { key(session->window(), k, modifiers); }
+
+    static bool within(QQuickItem* item, QQuickItem* ancestor)
+    {
+        for (; item; item = item->parentItem())
+            if (item == ancestor)
+                return true;
+        return false;
+    }
+    // Where the focus is when the user comes back to the window.
+    QString focusName(QQuickWindow* window)
+    {
+        activate(window);
+        // A heading takes the focus on its text, inside the item that carries the name.
+        for (QQuickItem* item = window->activeFocusItem(); item; item = item->parentItem())
+            if (!item->objectName().isEmpty())
+                return item->objectName();
+        return {};
+    }
+    QString focusName() { return focusName(session->window()); }
+
+    // The focused control shows its ring; nothing else in the window shows one.
+    void expectOneRing(QQuickWindow* window)
+    {
+        QQuickItem* focused = window->activeFocusItem();
+        ASSERT_TRUE(focused);
+        std::function<int(QQuickItem*)> rings = [&](QQuickItem* item) {
+            int n = item->objectName() == u"focusRing"_s && item->isVisible() ? 1 : 0;
+            for (QQuickItem* child : item->childItems())
+                n += rings(child);
+            return n;
+        };
+        QQuickItem* ring = findIn(focused, u"focusRing"_s);
+        ASSERT_TRUE(ring) << focusName(window).toStdString() << " has no focus ring";
+        EXPECT_TRUE(ring->isVisible()) << focusName(window).toStdString() << " shows no ring";
+        EXPECT_EQ(rings(window->contentItem()), 1);
+    }
+
+    // Tabs forward until the control is focused, as a user would; fails after a whole round.
+    void tabTo(QQuickWindow* window, const std::function<bool(QQuickItem*)>& wanted, const std::string& what)
+    {
+        for (int presses = 0; presses < 60; ++presses) {
+            if (window->activeFocusItem() && wanted(window->activeFocusItem()))
+                return;
+            key(window, Qt::Key_Tab);
+        }
+        FAIL() << "Tab never reaches " << what;
+    }
+    void tabTo(const QString& name)
+    {
+        tabTo(session->window(), [&](QQuickItem* item) { return item->objectName() == name; }, name.toStdString());
+    }
+    // A button of one socket's card in the simulator window, reached and pressed by keys.
+    void simulatorPress(const QString& socket, const QString& button)
+    {
+        QQuickWindow* window = session->simulatorWindow();
+        QQuickItem* card = find(window, socket);
+        ASSERT_TRUE(card);
+        tabTo(window, [&](QQuickItem* item) { return item->objectName() == button && within(item, card); },
+              (socket + u"/"_s + button).toStdString());
+        expectOneRing(window);
+        key(window, Qt::Key_Space);
+    }
+};
+
+TEST_P(ByKeyboard, AFullDiagnosis)
+{
+    // The start screen gives its button the focus; no ring shows until a key is pressed.
+    EXPECT_EQ(focusName(), u"startButton"_s);
+    EXPECT_FALSE(findIn(session->window()->activeFocusItem(), u"focusRing"_s)->isVisible());
+
+    // The legal sheet: Return opens it on "Fertig", Tab goes round its controls only, Escape closes
+    // it and the focus is back where it was.
+    tabTo(u"infoButton"_s);
+    expectOneRing(session->window());
+    key(Qt::Key_Return);
+    ASSERT_EQ(focusName(), u"doneButton"_s);
+    QQuickItem* sheet = session->window()->activeFocusItem();
+    while (sheet && !sheet->inherits("QQuickPopupItem"))
+        sheet = sheet->parentItem();
+    ASSERT_TRUE(sheet);
+    QStringList round;
+    for (int i = 0; i < 6; ++i) {
+        key(Qt::Key_Tab);
+        ASSERT_TRUE(within(session->window()->activeFocusItem(), sheet))
+            << "Tab left the sheet after " << round.join(u", "_s).toStdString();
+        round << focusName();
+    }
+    EXPECT_EQ(round, (QStringList{u"emailLink"_s, u"phoneLink"_s, u"contactLink"_s, u"termsLink"_s, u"doneButton"_s,
+                                  u"emailLink"_s}));
+    key(Qt::Key_Backtab);
+    key(Qt::Key_Backtab);
+    EXPECT_EQ(focusName(), u"termsLink"_s);
+    expectOneRing(session->window());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(sheet->property("visible").toBool());
+    EXPECT_EQ(focusName(), u"infoButton"_s);
+
+    tabTo(u"startButton"_s);
+    key(Qt::Key_Space);
+    EXPECT_EQ(screen(), u"controllerScan"_s);
+    EXPECT_EQ(focusName(), u"scanTitle"_s) << "a screen without an action gives its heading the focus";
+
+    runUntilPhase(DiagnosticPhase::portPreparation);
+    EXPECT_EQ(focusName(), u"beginButton"_s);
+    expectOneRing(session->window());
+    key(Qt::Key_Return);
+    EXPECT_EQ(screen(), u"portTesting"_s);
+    runUntilStatus(PortTestStatus::waitingForConnection);
+    EXPECT_EQ(focusName(), u"portHeading"_s);
+
+    // Port 1 passes: the charger goes in and out by keys in the simulator's window.
+    simulatorPress(u"socket1"_s, u"plug96"_s);
+    runUntilStatus(PortTestStatus::success);
+    EXPECT_EQ(textOf(u"tally"_s), u"1 / 3 geprüft"_s);
+    simulatorPress(u"socket1"_s, u"unplug"_s);
+
+    // Port 2 times out: the focus goes to "Erneut prüfen"; a retry, another timeout, then
+    // "Als defekt werten" one Tab further.
+    runUntilStatus(PortTestStatus::timedOut);
+    EXPECT_EQ(focusName(), u"retryButton"_s);
+    key(Qt::Key_Return);
+    EXPECT_EQ(session->model().portTestStatus(), PortTestStatus::waitingForDisconnect);
+    EXPECT_EQ(focusName(), u"portHeading"_s) << "the focus leaves the hidden buttons";
+    runUntilStatus(PortTestStatus::timedOut);
+    EXPECT_EQ(focusName(), u"retryButton"_s);
+    key(Qt::Key_Tab);
+    EXPECT_EQ(focusName(), u"defectiveButton"_s);
+    expectOneRing(session->window());
+    key(Qt::Key_Space);
+    EXPECT_EQ(session->model().portResults().size(), 2u);
+
+    // Port 3 passes; the verdict takes the focus.
+    runUntilStatus(PortTestStatus::waitingForConnection);
+    simulatorPress(u"socket3"_s, u"plug96"_s);
+    runUntilPhase(DiagnosticPhase::result);
+    EXPECT_EQ(focusName(), u"verdictHeadline"_s);
+
+    tabTo(u"copyButton"_s);
+    expectOneRing(session->window());
+    key(Qt::Key_Return);
+    EXPECT_EQ(services.clipboard, session->model().reportText());
+    key(Qt::Key_Tab);
+    EXPECT_EQ(focusName(), u"repairButton"_s);
+    key(Qt::Key_Space);
+    EXPECT_EQ(services.openedUrls, QStringList{u"https://"_s + QStringLiteral(KW_MAKER_HOST) + fixed::paths::repairPro});
+
+    // A click puts the ring away; the next key brings it back.
+    click(u"copyButton"_s);
+    EXPECT_FALSE(findIn(session->window()->activeFocusItem(), u"focusRing"_s)->isVisible());
+    key(Qt::Key_Tab);
+    expectOneRing(session->window());
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowSizes, ByKeyboard, ::testing::Values(QSize(1080, 740), QSize(980, 680)),
+                         [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
+
 INSTANTIATE_TEST_SUITE_P(WindowSizes, EndToEnd, ::testing::Values(QSize(1080, 740), QSize(980, 680)),
                          [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
 

@@ -24,11 +24,13 @@ ApplicationWindow {
         rightPadding: 10
     }
 
+    // Beside the view, not in it: a second item there would leave the view without a content size.
+    RevealFocus { flickable: scroller.contentItem }
+
     ScrollView {
         id: scroller
         anchors.fill: parent
         contentWidth: availableWidth
-        RevealFocus { flickable: scroller.contentItem }
 
         ColumnLayout {
             id: content

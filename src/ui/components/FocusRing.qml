@@ -7,6 +7,7 @@ import Kabelwacht
 Rectangle {
     id: root
     required property Item control
+    objectName: "focusRing"
     property real cornerRadius: 8
     property color ringColor: Theme.focusRing
     readonly property real gap: 3

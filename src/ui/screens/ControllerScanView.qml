@@ -55,6 +55,7 @@ Item {
             spacing: 8
             StyledText {
                 id: scanTitle
+                objectName: "scanTitle"
                 heading: true
                 Layout.alignment: Qt.AlignHCenter
                 text: "USB-C Controller werden geprüft"

@@ -5,7 +5,7 @@ import QtQuick.Layouts
 import Kabelwacht
 
 // The legal notice, privacy and diagnosis notes, as a modal sheet over the window.
-Popup {
+T.Dialog {
     id: root
     property bool shown: false
     signal dismissed()
@@ -28,7 +28,7 @@ Popup {
     onAboutToShow: returnFocusTo = Window.activeFocusItem
     onOpened: doneButton.forceActiveFocus()
 
-    Accessible.name: "Impressum & Datenschutz"
+    title: "Impressum & Datenschutz" // what a screen reader calls the sheet
     modal: true
     dim: true
     focus: true
@@ -100,6 +100,9 @@ Popup {
             blur: 8
         }
 
+        // Beside the view, not in it: a second item there would leave the view without a content size.
+        RevealFocus { flickable: body.contentItem }
+
         ColumnLayout {
             anchors.fill: parent
             spacing: 0
@@ -139,7 +142,6 @@ Popup {
                 Layout.fillHeight: true
                 contentWidth: availableWidth
                 ScrollBar.vertical.policy: ScrollBar.AsNeeded
-                RevealFocus { flickable: body.contentItem }
 
                 ColumnLayout {
                     width: parent.width

@@ -17,6 +17,8 @@ Item {
     readonly property Item focusTarget: verdictHeadline
     readonly property string announcement: verdictHeadline.text
 
+    RevealFocus { flickable: scroller.contentItem }
+
     ScrollView {
         id: scroller
         objectName: "resultScroller"
@@ -65,7 +67,6 @@ Item {
             target: root.model
             function onTransientMessageChanged() { Qt.callLater(scroller.clearConfirmation) }
         }
-        RevealFocus { flickable: scroller.contentItem }
 
         ColumnLayout {
             id: column
