@@ -122,6 +122,11 @@ Item {
                     Layout.margins: 34
                     initialItem: root.screens[root.model.phase]
 
+                    // A heading given the focus is no Tab stop, and Qt would send Tab from it back
+                    // to the start of the window: it goes on from the heading instead.
+                    Keys.onTabPressed: root.tabOnFrom(true)
+                    Keys.onBacktabPressed: root.tabOnFrom(false)
+
                     // In from the trailing edge, out towards the leading edge.
                     replaceEnter: Theme.animationsEnabled ? insertion : null
                     replaceExit: Theme.animationsEnabled ? removal : null
@@ -168,9 +173,14 @@ Item {
         if (legalSheet.item && legalSheet.item.opened)
             legalSheet.item.returnFocusTo = target // the sheet keeps it until it closes
         else
-            target.forceActiveFocus()
+            (target.focusProxy ?? target).forceActiveFocus()
     }
     Component.onCompleted: placeFocus()
+    function tabOnFrom(forward) {
+        const next = Window.activeFocusItem ? Window.activeFocusItem.nextItemInFocusChain(forward) : null
+        if (next)
+            next.forceActiveFocus(forward ? Qt.TabFocusReason : Qt.BacktabFocusReason)
+    }
     Connections {
         target: phaseContent.currentItem
         function onFocusTargetChanged() { root.placeFocus() }

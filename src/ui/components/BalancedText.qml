@@ -3,8 +3,7 @@ import Kabelwacht
 
 // Centred, wrapping text that shares its words out evenly over its lines, so that no word is left
 // alone on the last one: the text is set at the narrowest width that keeps its number of lines.
-// The focus, when a screen gives it here, rests on the text itself, which is what a reader reads.
-FocusScope {
+Item {
     id: root
     property alias text: label.text
     property alias size: label.size
@@ -14,13 +13,14 @@ FocusScope {
     property alias lineSpacing: label.lineSpacing
     property alias heading: label.heading
     readonly property alias lineCount: label.lineCount
+    // Where a screen puts the focus when it gives it to this text: on the text a reader reads.
+    readonly property Item focusProxy: label
 
     implicitWidth: label.implicitWidth
     implicitHeight: label.implicitHeight
 
     StyledText {
         id: label
-        focus: true
         anchors.horizontalCenter: parent.horizontalCenter
         width: Typography.balancedWidth(font, text, root.width)
         horizontalAlignment: Text.AlignHCenter

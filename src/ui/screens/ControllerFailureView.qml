@@ -31,6 +31,7 @@ Item {
                 spacing: 8
                 BalancedText {
                     id: failureTitle
+                    objectName: "failureTitle"
                     heading: true
                     Layout.fillWidth: true
                     text: "Voraussichtlicher Platinenschaden"

@@ -20,7 +20,7 @@ T.Dialog {
     onClosed: {
         dismissed()
         if (returnFocusTo && returnFocusTo.visible)
-            returnFocusTo.forceActiveFocus()
+            (returnFocusTo.focusProxy ?? returnFocusTo).forceActiveFocus()
     }
 
     // The keyboard focus goes to "Fertig" while the sheet is open, and back to where it was after.
