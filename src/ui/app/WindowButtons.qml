@@ -26,7 +26,7 @@ Row {
             border.width: 0.5
         }
         contentItem: Icon {
-            visible: hover.hovered || button.activeFocus
+            visible: hover.hovered || (button.activeFocus && InputMode.keyboard)
             name: button.glyph
             size: 7.5
             color: Qt.rgba(0, 0, 0, 0.55)
