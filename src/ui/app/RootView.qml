@@ -3,6 +3,7 @@ import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 import QtQuick.Layouts
 import Kabelwacht
+import "FocusChain.js" as FocusChain
 
 // The window's content: the sidebar, and a column with the top bar and the screen of the phase.
 Item {
@@ -124,8 +125,8 @@ Item {
 
                     // A heading given the focus is no Tab stop, and Qt would send Tab from it back
                     // to the start of the window: it goes on from the heading instead.
-                    Keys.onTabPressed: root.tabOnFrom(true)
-                    Keys.onBacktabPressed: root.tabOnFrom(false)
+                    Keys.onTabPressed: if (Window.activeFocusItem) FocusChain.moveOn(Window.activeFocusItem, true)
+                    Keys.onBacktabPressed: if (Window.activeFocusItem) FocusChain.moveOn(Window.activeFocusItem, false)
 
                     // In from the trailing edge, out towards the leading edge.
                     replaceEnter: Theme.animationsEnabled ? insertion : null
@@ -170,17 +171,13 @@ Item {
         const target = phaseContent.currentItem ? phaseContent.currentItem.focusTarget : null
         if (!target)
             return
+        const item = target.focusProxy ?? target
         if (legalSheet.item && legalSheet.item.opened)
-            legalSheet.item.returnFocusTo = target // the sheet keeps it until it closes
+            legalSheet.item.returnFocusTo = item // the sheet keeps it until it closes
         else
-            (target.focusProxy ?? target).forceActiveFocus()
+            item.forceActiveFocus()
     }
     Component.onCompleted: placeFocus()
-    function tabOnFrom(forward) {
-        const next = Window.activeFocusItem ? Window.activeFocusItem.nextItemInFocusChain(forward) : null
-        if (next)
-            next.forceActiveFocus(forward ? Qt.TabFocusReason : Qt.BacktabFocusReason)
-    }
     Connections {
         target: phaseContent.currentItem
         function onFocusTargetChanged() { root.placeFocus() }

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Templates as T
 import Kabelwacht
 
 // Close, minimise and zoom, as small round buttons over the sidebar's top corner.
@@ -10,15 +9,14 @@ Row {
 
     HoverHandler { id: hover }
 
-    component WindowButton: T.AbstractButton {
+    component WindowButton: ButtonBase {
         id: button
         property color tint
         property string glyph
         width: 12; height: 12
         padding: 0
-        Keys.onReturnPressed: clicked()
-        Keys.onEnterPressed: clicked()
-        Accessible.onPressAction: clicked() // a reader's press, as a click
+        focusRingRadius: 6
+        focusRingColor: "white"
         background: Rectangle {
             radius: 6
             color: button.tint
@@ -31,7 +29,6 @@ Row {
             size: 7.5
             color: Qt.rgba(0, 0, 0, 0.55)
         }
-        FocusRing { control: button; cornerRadius: 6; ringColor: "white" }
     }
 
     WindowButton {

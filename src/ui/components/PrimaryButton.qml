@@ -1,9 +1,8 @@
 import QtQuick
-import QtQuick.Templates as T
 import Kabelwacht
 
 // The prominent green action button.
-T.Button {
+ButtonBase {
     id: control
     property string iconName
     leftPadding: 24
@@ -12,12 +11,9 @@ T.Button {
     bottomPadding: 0
     implicitWidth: implicitContentWidth + leftPadding + rightPadding
     implicitHeight: Math.max(48, implicitContentHeight)
+    focusRingRadius: 14
     scale: down ? 0.98 : 1
     opacity: down ? 0.9 : 1
-    // Return and Enter press a focused button, as Space does.
-    Keys.onReturnPressed: clicked()
-    Keys.onEnterPressed: clicked()
-    Accessible.onPressAction: clicked() // a reader's press, as a click
 
     contentItem: Item {
         implicitWidth: row.implicitWidth
@@ -48,5 +44,4 @@ T.Button {
         startColor: Theme.brandGreen
         endColor: Theme.brandDarkGreen
     }
-    FocusRing { control: control; cornerRadius: 14 }
 }

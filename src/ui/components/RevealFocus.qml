@@ -1,4 +1,5 @@
 import QtQuick
+import "FocusChain.js" as FocusChain
 
 // Keeps the focused control of a scrolled view whole in sight as the keyboard moves through it.
 Item {
@@ -8,14 +9,8 @@ Item {
     readonly property Item focused: Window.activeFocusItem
     onFocusedChanged: Qt.callLater(reveal) // after the layout has placed what just became visible
 
-    function holds(item) {
-        for (let p = item; p; p = p.parent)
-            if (p === flickable.contentItem)
-                return true
-        return false
-    }
     function reveal() {
-        if (!holds(focused))
+        if (!focused || !FocusChain.within(flickable.contentItem, focused))
             return
         const top = focused.mapToItem(flickable.contentItem, 0, 0).y
         const bottom = top + focused.height

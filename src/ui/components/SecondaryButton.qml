@@ -1,9 +1,8 @@
 import QtQuick
-import QtQuick.Templates as T
 import Kabelwacht
 
 // The quiet white action button.
-T.Button {
+ButtonBase {
     id: control
     property string iconName
     leftPadding: 20
@@ -12,10 +11,7 @@ T.Button {
     bottomPadding: 0
     implicitWidth: implicitContentWidth + leftPadding + rightPadding
     implicitHeight: Math.max(44, implicitContentHeight)
-    // Return and Enter press a focused button, as Space does.
-    Keys.onReturnPressed: clicked()
-    Keys.onEnterPressed: clicked()
-    Accessible.onPressAction: clicked() // a reader's press, as a click
+    focusRingRadius: 13
 
     contentItem: Item {
         implicitWidth: row.implicitWidth
@@ -47,5 +43,4 @@ T.Button {
         border.color: Qt.rgba(0, 0, 0, 0.08)
         border.width: 1
     }
-    FocusRing { control: control; cornerRadius: 13 }
 }

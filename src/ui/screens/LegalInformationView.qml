@@ -3,6 +3,7 @@ import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 import QtQuick.Layouts
 import Kabelwacht
+import "FocusChain.js" as FocusChain
 
 // The legal notice, privacy and diagnosis notes, as a modal sheet over the window.
 T.Dialog {
@@ -20,7 +21,7 @@ T.Dialog {
     onClosed: {
         dismissed()
         if (returnFocusTo && returnFocusTo.visible)
-            (returnFocusTo.focusProxy ?? returnFocusTo).forceActiveFocus()
+            returnFocusTo.forceActiveFocus()
     }
 
     // The keyboard focus goes to "Fertig" while the sheet is open, and back to where it was after.
@@ -71,24 +72,10 @@ T.Dialog {
         // Tab goes round the sheet's own controls only; the window behind it waits.
         Keys.onTabPressed: cycle(true)
         Keys.onBacktabPressed: cycle(false)
-        function holds(item) {
-            for (let p = item; p; p = p.parent)
-                if (p === sheetContent)
-                    return true
-            return false
-        }
         function cycle(forward) {
-            let item = Window.activeFocusItem ?? doneButton
-            for (let step = 0; step < 200; ++step) {
-                item = item.nextItemInFocusChain(forward)
-                if (!item)
-                    break
-                if (holds(item)) {
-                    item.forceActiveFocus(forward ? Qt.TabFocusReason : Qt.BacktabFocusReason)
-                    return
-                }
-            }
-            doneButton.forceActiveFocus(Qt.TabFocusReason)
+            const inside = item => FocusChain.within(sheetContent, item)
+            if (!FocusChain.moveOn(Window.activeFocusItem ?? doneButton, forward, inside))
+                doneButton.forceActiveFocus(Qt.TabFocusReason)
         }
 
         Glow {
