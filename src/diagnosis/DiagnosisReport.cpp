@@ -1,6 +1,10 @@
 #include "diagnosis/DiagnosisReport.h"
 
+#include "diagnosis/PowerVerdict.h"
+
 #include <QStringList>
+
+#include <algorithm>
 
 namespace kw::diagnosis {
 
@@ -74,16 +78,23 @@ QString reportText(const std::optional<model::HardwareReport>& report, const std
               << QString() << closingRemark;
         return lines.join(u'\n');
     }
+    const std::vector<WeakPort> weakPorts = findWeakPorts(results);
     for (const auto& r : results) {
-        QString line = u"USB-C Anschluss "_s + QString::number(r.ordinal) + u": "_s + stateText(r.state);
+        const auto weak = std::find_if(weakPorts.begin(), weakPorts.end(),
+                                       [&](const WeakPort& w) { return w.ordinal == r.ordinal; });
+        const bool isWeak = weak != weakPorts.end();
+        QString line = u"USB-C Anschluss "_s + QString::number(r.ordinal) + u": "_s
+            + (isWeak ? texts::weakStateText : stateText(r.state));
         if (r.adapterWatts)
             line += u", "_s + QString::number(*r.adapterWatts) + u" W erkannt"_s;
-        lines << line << u"  "_s + r.note;
+        lines << line << u"  "_s + (isWeak ? texts::weakNote(*weak) : r.note);
     }
-    lines << QString()
-          << (hasFailures(results) ? u"Gesamtergebnis: Mindestens ein USB-C Anschluss ist vermutlich defekt."_s
-                                   : u"Gesamtergebnis: Alle geprüften USB-C Anschlüsse reagieren auf ein Ladekabel."_s)
-          << QString() << closingRemark;
+    QString verdict = u"Gesamtergebnis: Alle geprüften USB-C Anschlüsse reagieren auf ein Ladekabel."_s;
+    if (hasFailures(results))
+        verdict = u"Gesamtergebnis: Mindestens ein USB-C Anschluss ist vermutlich defekt."_s;
+    else if (!weakPorts.empty())
+        verdict = u"Gesamtergebnis: Alle geprüften USB-C Anschlüsse reagieren, mindestens einer lädt jedoch nur eingeschränkt."_s;
+    lines << QString() << verdict << QString() << closingRemark;
     return lines.join(u'\n');
 }
 

@@ -2,6 +2,7 @@
 
 #include "diagnosis/DiagnosisReport.h"
 #include "diagnosis/PortCrediting.h"
+#include "diagnosis/PowerVerdict.h"
 
 #include <QUrl>
 
@@ -200,9 +201,15 @@ Task DiagnosticViewModel::portMonitoring()
             if (credit.outcome == PortCredit::Outcome::credited) {
                 m_testedControllerIDs.insert(*credit.controllerID);
                 const QString note = texts::passedNote(power.adapterWatts);
+                // The contract comes from the same look that credited the port.
+                const auto credited = std::find_if(observations.begin(), observations.end(), [&](const auto& o) {
+                    return o.descriptor.id == *credit.controllerID;
+                });
                 setPortTestStatus(PortTestStatus::success);
                 appendPortResult(model::PortTestResult::make(currentPortNumber(), PortResultState::passed,
-                                                             credit.controllerID, power.adapterWatts, note));
+                                                             credit.controllerID, power.adapterWatts, note,
+                                                             credited != observations.end() ? credited->contract : std::nullopt,
+                                                             power.adapterName));
                 startTask(advanceAfterDelay());
                 co_return;
             }
@@ -323,6 +330,18 @@ QVariantList DiagnosticViewModel::portResultsVariant() const
     QVariantList list;
     for (const auto& r : m_portResults)
         list << toVariant(r);
+    return list;
+}
+
+std::vector<WeakPort> DiagnosticViewModel::weakPorts() const { return findWeakPorts(m_portResults); }
+
+QVariantList DiagnosticViewModel::weakPortsVariant() const
+{
+    QVariantList list;
+    for (const WeakPort& w : weakPorts())
+        list << QVariantMap{{u"ordinal"_s, qint64(w.ordinal)},
+                            {u"stateText"_s, texts::weakStateText},
+                            {u"note"_s, texts::weakNote(w)}};
     return list;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diagnosis/PowerVerdict.h"
 #include "diagnosis/Scheduler.h"
 #include "diagnosis/SystemServices.h"
 #include "diagnosis/Task.h"
@@ -35,6 +36,8 @@ class DiagnosticViewModel : public QObject {
     Q_PROPERTY(QVariant transientMessage READ transientMessageVariant NOTIFY transientMessageChanged)
     Q_PROPERTY(int currentPortNumber READ currentPortNumber NOTIFY stateChanged)
     Q_PROPERTY(QVariantList failedResults READ failedResultsVariant NOTIFY stateChanged)
+    // The passed ports that charge below the others with the same charger: ordinal, stateText, note.
+    Q_PROPERTY(QVariantList weakPorts READ weakPortsVariant NOTIFY stateChanged)
     Q_PROPERTY(QString reportText READ reportText NOTIFY stateChanged)
     Q_PROPERTY(QString repairPageURL READ repairPageURL NOTIFY stateChanged)
 
@@ -55,6 +58,7 @@ public:
 
     int currentPortNumber() const;
     std::vector<model::PortTestResult> failedResults() const;
+    std::vector<WeakPort> weakPorts() const;
     QString reportText() const;
     QString repairPageURL() const;
 
@@ -108,6 +112,7 @@ private:
     QVariant hardwareReportVariant() const;
     QVariantList portResultsVariant() const;
     QVariantList failedResultsVariant() const;
+    QVariantList weakPortsVariant() const;
     QVariant transientMessageVariant() const;
 
     Scheduler& m_scheduler;

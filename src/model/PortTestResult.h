@@ -2,6 +2,7 @@
 
 #include "model/PortDescriptor.h"
 #include "model/PortResultState.h"
+#include "model/PowerContract.h"
 
 #include <QString>
 #include <QUuid>
@@ -19,13 +20,20 @@ struct PortTestResult {
     std::optional<RegistryEntryId> controllerID;
     std::optional<std::int64_t> adapterWatts;
     QString note;
+    // For passed: what the credited port agreed with the charger, where published, and the adapter's
+    // name as the power reading gave it; they tell whether two ports charged alike.
+    std::optional<PowerContract> contract;
+    std::optional<QString> adapterName;
 
     // A fresh random id for every result made.
     static PortTestResult make(std::int64_t ordinal, PortResultState state,
                                std::optional<RegistryEntryId> controllerID,
-                               std::optional<std::int64_t> adapterWatts, QString note)
+                               std::optional<std::int64_t> adapterWatts, QString note,
+                               std::optional<PowerContract> contract = std::nullopt,
+                               std::optional<QString> adapterName = std::nullopt)
     {
-        return {QUuid::createUuid(), ordinal, state, controllerID, adapterWatts, std::move(note)};
+        return {QUuid::createUuid(), ordinal,          state, controllerID, adapterWatts, std::move(note),
+                std::move(contract), std::move(adapterName)};
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "probe/PortDiscovery.h"
 
+#include <algorithm>
 #include <set>
 
 namespace kw::probe {
@@ -78,7 +79,67 @@ bool anyContains(const QStringList& classNames, const QString& fragment)
                        [&](const QString& name) { return name.contains(fragment); });
 }
 
+std::optional<std::int64_t> positiveNumber(const PropertyDictionary& d, const QString& key)
+{
+    const PropertyValue* v = d.find(key);
+    if (!v || !v->isNumber() || v->as<bool>() || v->integerValue() <= 0)
+        return std::nullopt;
+    return v->integerValue();
+}
+
+// One supply option ("Voltage (mV)", "Max Current (mA)", "Max Power (mW)"); the power follows from
+// volts and amperes where it is missing.
+std::optional<model::PowerLevel> powerLevel(const PropertyValue* value)
+{
+    const PropertyDictionary* d = value ? value->as<PropertyDictionary>() : nullptr;
+    if (!d)
+        return std::nullopt;
+    const auto millivolts = positiveNumber(*d, u"Voltage (mV)"_s);
+    const auto milliamps = positiveNumber(*d, u"Max Current (mA)"_s);
+    if (!millivolts || !milliamps)
+        return std::nullopt;
+    // No supply reaches a megawatt: beyond it a reading is nonsense and would overflow below.
+    constexpr std::int64_t limit = 1'000'000'000;
+    if (*millivolts > limit || *milliamps > limit)
+        return std::nullopt;
+    const std::int64_t milliwatts =
+        positiveNumber(*d, u"Max Power (mW)"_s).value_or(*millivolts * *milliamps / 1000);
+    return model::PowerLevel{*millivolts, *milliamps, std::min(milliwatts, limit)};
+}
+
+bool namedPowerDelivery(const PropertyDictionary& source)
+{
+    const PropertyValue* name = source.find(u"PowerSourceName"_s);
+    return name && name->as<QString>() && *name->as<QString>() == u"USB-PD";
+}
+
 } // namespace
+
+std::optional<model::PowerContract> readPowerContract(const std::vector<PropertyDictionary>& powerSources)
+{
+    const PropertyDictionary* winner = nullptr;
+    std::optional<model::PowerLevel> agreed;
+    std::vector<model::PowerLevel> offers;
+    for (const PropertyDictionary& source : powerSources) {
+        const bool powerDelivery = namedPowerDelivery(source);
+        const PropertyValue* options = source.find(u"PowerSourceOptions"_s);
+        if (powerDelivery && offers.empty() && options && options->as<PropertyArray>())
+            for (const PropertyValue& option : *options->as<PropertyArray>())
+                if (auto level = powerLevel(&option))
+                    offers.push_back(*level);
+        // A Power Delivery winner outranks a fallback that names one too.
+        if (auto level = powerLevel(source.find(u"WinningPowerSourceOption"_s));
+            level && (!winner || (powerDelivery && !namedPowerDelivery(*winner)))) {
+            winner = &source;
+            agreed = level;
+        }
+    }
+    if (!winner)
+        return std::nullopt;
+    const auto kind = namedPowerDelivery(*winner) ? model::PowerContract::Kind::powerDelivery
+                                                  : model::PowerContract::Kind::typeC;
+    return model::PowerContract{kind, *agreed, std::move(offers)};
+}
 
 bool hasConnectedProperty(const PropertyDictionary& properties) { return hasConnectedPropertyAt(properties, 1); }
 
@@ -90,9 +151,13 @@ SubtreeState readSubtreeState(const Registry& registry, RegistryEntry entry)
         return state;
     QStringList texts;
     for (RegistryEntry d : *descendants) {
-        if (auto name = registry.className(d))
+        const std::optional<QString> name = registry.className(d);
+        if (name)
             state.classNames << *name;
-        texts << textForm(registry.properties(d).value_or(PropertyDictionary()));
+        PropertyDictionary properties = registry.properties(d).value_or(PropertyDictionary());
+        texts << textForm(properties);
+        if (name && name->contains(powerSourceClassFragment))
+            state.powerSources.push_back(std::move(properties));
     }
     state.text = texts.join(u' ');
     return state;
@@ -100,7 +165,7 @@ SubtreeState readSubtreeState(const Registry& registry, RegistryEntry entry)
 
 model::PortObservation observePort(const Registry& registry, const model::PortDescriptor& descriptor)
 {
-    model::PortObservation observation{descriptor, false, false, false};
+    model::PortObservation observation{descriptor, false, false, false, std::nullopt};
     const std::optional<RegistryEntry> entry = registry.entryWithId(descriptor.id);
     if (!entry)
         return observation;
@@ -113,6 +178,7 @@ model::PortObservation observePort(const Registry& registry, const model::PortDe
     observation.connected = hasConnectedProperty(properties) || state.contains(u"partnerpresent = 1")
         || state.contains(u"connectionstate = 1") || state.contains(u"attached = yes")
         || observation.partnerIdentityVisible || state.contains(u"attached = 1") || observation.powerDeliveryActive;
+    observation.contract = readPowerContract(subtree.powerSources);
     return observation;
 }
 

@@ -18,6 +18,7 @@ inline const QString pdPartnerClassFragment = QStringLiteral("IOPortTransportCom
 struct SubtreeState {
     QStringList classNames;
     QString text; // the descendants' property texts, joined with single spaces
+    std::vector<PropertyDictionary> powerSources; // the properties of the power-source descendants
 };
 
 // The live state of the given ports, in port order; ports that left the registry are left out.
@@ -26,5 +27,9 @@ std::vector<model::PortObservation> observePorts(const Registry& registry,
 model::PortObservation observePort(const Registry& registry, const model::PortDescriptor& descriptor);
 bool hasConnectedProperty(const PropertyDictionary& properties);
 SubtreeState readSubtreeState(const Registry& registry, RegistryEntry entry);
+// The contract a port's power sources publish: the source that names a winning option, with the
+// charger's offers from its Power Delivery source. Absent when no source names a winner (machines
+// that publish no power sources, or a port without power coming in).
+std::optional<model::PowerContract> readPowerContract(const std::vector<PropertyDictionary>& powerSources);
 
 } // namespace kw::probe

@@ -41,7 +41,8 @@ QVariantList HardwareSimulator::sockets() const
                             {u"hasController"_s, s.socket.entry.has_value()},
                             {u"plugged"_s, plugged},
                             {u"watts"_s, s.watts},
-                            {u"broken"_s, s.broken}};
+                            {u"broken"_s, s.broken},
+                            {u"worn"_s, s.worn}};
     }
     return list;
 }
@@ -73,5 +74,6 @@ void HardwareSimulator::unplugAll()
     report({});
 }
 void HardwareSimulator::breakSocket(int socket) { report(m_mac->breakSocket(socket)); }
+void HardwareSimulator::weakenSocket(int socket) { report(m_mac->weakenSocket(socket)); }
 
 } // namespace kw::ui

@@ -38,6 +38,7 @@ public:
     Q_INVOKABLE void unplugMagSafe();
     Q_INVOKABLE void unplugAll();
     Q_INVOKABLE void breakSocket(int socket);
+    Q_INVOKABLE void weakenSocket(int socket);
 
 signals:
     void changed();

@@ -56,7 +56,7 @@ public:
         if (vanished)
             return out;
         for (const auto& d : ports)
-            out.push_back({d, active.count(d.id) > 0, false, false});
+            out.push_back({d, active.count(d.id) > 0, false, false, std::nullopt});
         return out;
     }
 

@@ -11,6 +11,7 @@ QtObject {
     property var transientMessage: null
     property int currentPortNumber: 1
     property var failedResults: []
+    property var weakPorts: []
     property string reportText: ""
     property string repairPageURL: ""
 

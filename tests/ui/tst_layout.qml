@@ -149,6 +149,68 @@ Item {
             compare(findChild(view, "repairButton").visible, data.failed)
         }
 
+        // A port that charges below the others: the rows name it in full, the verdict says so (or the
+        // defective port's verdict stands), the repair page is offered, and a reader hears it all.
+        function test_weakPortResult_data() {
+            const rows = []
+            for (const size of sizes)
+                for (const ports of [3, 4])
+                    for (const failed of [false, true])
+                        rows.push({ tag: size.width + "x" + size.height + " " + ports + " ports" + (failed ? " weak and failed" : " weak"),
+                                    size: size, ports: ports, failed: failed })
+            return rows
+        }
+        function test_weakPortResult(data) {
+            const weakNote = "Mit demselben Netzteil wurden an Anschluss 1 96 W vereinbart, hier nur 5 V und 15 W. Das deutet "
+                           + "auf eine abgenutzte Buchse oder einen beschädigten Ladepfad hin."
+            const weakOrdinal = data.ports
+            const view = makeView(data.size, model => {
+                model.hardwareReport = report(data.ports)
+                model.portResults = results(data.ports, data.failed)
+                model.failedResults = model.portResults.filter(r => r.state === "failed")
+                model.weakPorts = [{ ordinal: weakOrdinal, stateText: "Anschluss reagiert, lädt aber nur eingeschränkt", note: weakNote }]
+                model.phase = "evaluating"
+            })
+            view.model.phase = "result"
+            waitForRendering(view)
+            const headline = data.failed ? "Mindestens ein USB-C Anschluss ist vermutlich defekt"
+                                         : "Mindestens ein USB-C Anschluss lädt nur eingeschränkt"
+            compare(findChild(view, "verdictHeadline").text, headline)
+            compare(findChild(view, "verdictSymbol").name, data.failed ? "wrench.and.screwdriver.fill" : "exclamationmark.triangle.fill")
+            compare(String(findChild(view, "verdictSymbol").color), String(data.failed ? Theme.alertRed : Theme.cautionOrange))
+            tryCompare(findChild(view, "announcer"), "message", headline)
+            verify(findChild(view, "repairButton").visible)
+            checkControls(view, data.tag)
+
+            const rows = findChild(view, "portRows")
+            const delegates = []
+            for (let i = 0; i < rows.children.length; ++i)
+                if (rows.children[i].modelData !== undefined)
+                    delegates.push(rows.children[i])
+            compare(delegates.length, data.ports)
+            for (const row of delegates) {
+                const weak = row.modelData.ordinal === weakOrdinal
+                const state = findChild(row, "weakState")
+                const note = findChild(row, "rowNote")
+                compare(state.visible, weak)
+                compare(note.text, weak ? weakNote : row.modelData.note)
+                if (!weak)
+                    continue
+                compare(String(state.color), String(Theme.cautionOrange))
+                compare(findChild(row, "rowSymbol").name, "exclamationmark.triangle.fill")
+                compare(row.Accessible.name, "USB-C Anschluss " + weakOrdinal + ": Anschluss reagiert, lädt aber nur eingeschränkt. " + weakNote)
+                // Readable: every line of the state and the note lies inside the row, clear of the badge.
+                const rowRect = rectIn(row, view)
+                const badge = rectIn(findChild(row, "wattBadge"), view)
+                for (const text of [state, note]) {
+                    const r = rectIn(text, view)
+                    verify(text.implicitHeight <= text.height + 0.5, data.tag + ": " + text.objectName + " is cut short")
+                    verify(inside(r, rowRect), data.tag + ": " + text.objectName + " leaves its row " + JSON.stringify(r))
+                    verify(r.x + text.contentWidth <= badge.x, data.tag + ": " + text.objectName + " runs under the badge")
+                }
+            }
+        }
+
         // At the window's default size the three-port result needs no scrolling to be seen whole
         // when all passed, nor to show its buttons when one failed.
         function test_threePortResultAtDefaultSize_data() {

@@ -24,6 +24,10 @@ struct Unplug {
 struct Break {
     int socket = 0;
 };
+// Wears a socket out: a charger there brings 5 V without Power Delivery.
+struct Weaken {
+    int socket = 0;
+};
 struct Wait {
     enum class On { phase, status } on = On::phase;
     QString value; // a case name
@@ -40,7 +44,7 @@ struct Expect {
 // Ends the script, and in the window the program, here.
 struct Quit {};
 
-using Command = std::variant<ModelOperation, Plug, Unplug, Break, Wait, Sleep, Expect, Quit>;
+using Command = std::variant<ModelOperation, Plug, Unplug, Break, Weaken, Wait, Sleep, Expect, Quit>;
 
 struct Line {
     int number = 0;

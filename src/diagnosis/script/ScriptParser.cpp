@@ -86,6 +86,10 @@ Command parseCommand(const QStringList& words)
         expectWords(words, 2, 2, u"break N"_s);
         return Break{wholeNumber(words[1], u"the socket"_s, 1, 99)};
     }
+    if (verb == u"weaken") {
+        expectWords(words, 2, 2, u"weaken N"_s);
+        return Weaken{wholeNumber(words[1], u"the socket"_s, 1, 99)};
+    }
     if (verb == u"wait") {
         expectWords(words, 3, 3, u"wait phase NAME or wait status NAME"_s);
         if (words[1] != u"phase" && words[1] != u"status")

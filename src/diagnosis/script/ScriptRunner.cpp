@@ -94,6 +94,8 @@ void runLine(const Command& command, DiagnosticViewModel& model, probe::Simulate
         }
     } else if (auto broken = std::get_if<Break>(&command)) {
         check(hardware(machine).breakSocket(broken->socket));
+    } else if (auto worn = std::get_if<Weaken>(&command)) {
+        check(hardware(machine).weakenSocket(worn->socket));
     } else if (auto wait = std::get_if<Wait>(&command)) {
         const bool onPhase = wait->on == Wait::On::phase;
         auto current = [&] { return onPhase ? model::caseName(model.phase()) : model::caseName(model.portTestStatus()); };

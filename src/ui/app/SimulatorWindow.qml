@@ -74,11 +74,12 @@ ApplicationWindow {
                     function stateText() {
                         if (modelData.broken)
                             return "defekt – ohne Kontakt"
+                        const worn = modelData.worn ? " · Kontakt abgenutzt" : ""
                         if (modelData.plugged === "charger")
-                            return "Netzteil " + modelData.watts + " W"
+                            return "Netzteil " + modelData.watts + " W" + worn
                         if (modelData.plugged === "pdDevice")
-                            return "USB-C Hub / Adapter (ohne Strom)"
-                        return "frei"
+                            return "USB-C Hub / Adapter (ohne Strom)" + worn
+                        return modelData.worn ? "frei · Kontakt abgenutzt" : "frei"
                     }
 
                     ColumnLayout {
@@ -104,7 +105,8 @@ ApplicationWindow {
                                 size: 12
                                 font.weight: Font.DemiBold
                                 color: card.modelData.broken ? Theme.alertRed
-                                     : card.modelData.plugged === "nothing" ? Theme.secondaryLabel : Theme.brandGreen
+                                     : card.modelData.plugged === "nothing" ? Theme.secondaryLabel
+                                     : card.modelData.worn ? Theme.cautionOrange : Theme.brandGreen
                             }
                         }
                         Flow {
@@ -140,6 +142,13 @@ ApplicationWindow {
                                 text: "Defekt machen"
                                 Accessible.name: card.name + ": defekt machen"
                                 onClicked: window.simulator.breakSocket(card.modelData.number)
+                            }
+                            SmallButton {
+                                objectName: "weaken"
+                                visible: !card.magSafe && !card.modelData.broken && !card.modelData.worn
+                                text: "Kontakt abgenutzt"
+                                Accessible.name: card.name + ": Kontakt abnutzen, lädt nur noch mit 5 V"
+                                onClicked: window.simulator.weakenSocket(card.modelData.number)
                             }
                         }
                     }

@@ -8,7 +8,9 @@ Item {
     id: root
     required property var model
     readonly property bool positive: model.failedResults.length === 0
-    readonly property color verdictColor: positive ? Theme.brandGreen : Theme.alertRed
+    // Every port responds, but one charges below what the charger gave elsewhere.
+    readonly property bool limitedCharging: positive && model.weakPorts.length > 0
+    readonly property color verdictColor: limitedCharging ? Theme.cautionOrange : positive ? Theme.brandGreen : Theme.alertRed
     // The padding that the window gives every screen, and how far the copy confirmation reaches
     // up from the window's bottom edge; both set by the window.
     property real outerPadding: 0
@@ -90,7 +92,8 @@ Item {
                         Icon {
                             objectName: "verdictSymbol"
                             anchors.centerIn: parent
-                            name: root.positive ? "checkmark.seal.fill" : "wrench.and.screwdriver.fill"
+                            name: root.limitedCharging ? "exclamationmark.triangle.fill"
+                                  : root.positive ? "checkmark.seal.fill" : "wrench.and.screwdriver.fill"
                             size: 51
                             color: root.verdictColor
                         }
@@ -100,8 +103,9 @@ Item {
                         heading: true
                         objectName: "verdictHeadline"
                         Layout.fillWidth: true
-                        text: root.positive ? "Alle USB-C Anschlüsse reagieren korrekt"
-                                            : "Mindestens ein USB-C Anschluss ist vermutlich defekt"
+                        text: root.limitedCharging ? "Mindestens ein USB-C Anschluss lädt nur eingeschränkt"
+                              : root.positive ? "Alle USB-C Anschlüsse reagieren korrekt"
+                                              : "Mindestens ein USB-C Anschluss ist vermutlich defekt"
                         size: 29
                         rounded: true
                         font.weight: Font.Bold
@@ -112,7 +116,11 @@ Item {
                         Layout.fillWidth: true
                         Layout.maximumWidth: 650
                         lineSpacing: 4
-                        text: root.positive
+                        text: root.limitedCharging
+                              ? "An allen ermittelten Anschlüssen wurde eine USB-C Ladeverbindung erkannt, an mindestens "
+                                + "einem jedoch nur mit eingeschränkter Leistung. Eine Prüfung beziehungsweise Reparatur der "
+                                + "USB-C Buchse ist empfehlenswert."
+                              : root.positive
                               ? "An allen ermittelten Anschlüssen wurde eine USB-C Ladeverbindung erkannt. Controller und "
                                 + "Ladefunktion zeigen in dieser Vorprüfung keine Auffälligkeit."
                               : "An mindestens einem Anschluss wurde mit dem verwendeten, funktionierenden Netzteil keine "
@@ -136,6 +144,7 @@ Item {
                         id: resultRow
                         required property var modelData
                         readonly property bool failed: modelData.state === "failed"
+                        readonly property var weak: root.model.weakPorts.find(w => w.ordinal === modelData.ordinal) || null
                         readonly property bool hasWatts: modelData.adapterWatts !== null && modelData.adapterWatts !== undefined
                         Layout.fillWidth: true
                         implicitHeight: Math.max(symbol.implicitHeight, texts.implicitHeight, badge.implicitHeight) + 32
@@ -144,18 +153,19 @@ Item {
                         // One line for a reader: the port, its verdict and the note (which names the watts).
                         Accessible.role: Accessible.StaticText
                         Accessible.name: "USB-C Anschluss " + modelData.ordinal + ": "
-                                         + (failed ? "vermutlich defekt" : modelData.state === "limited" ? "Ladevorgang erkannt"
-                                                                                                        : "in Ordnung")
-                                         + ". " + modelData.note
+                                         + (failed ? "vermutlich defekt" : weak ? weak.stateText
+                                            : modelData.state === "limited" ? "Ladevorgang erkannt" : "in Ordnung")
+                                         + ". " + (weak ? weak.note : modelData.note)
                         Icon {
                             id: symbol
                             objectName: "rowSymbol"
                             anchors.left: parent.left
                             anchors.leftMargin: 16
                             anchors.verticalCenter: parent.verticalCenter
-                            name: resultRow.failed ? "xmark.circle.fill" : "checkmark.circle.fill"
+                            name: resultRow.failed ? "xmark.circle.fill"
+                                  : resultRow.weak ? "exclamationmark.triangle.fill" : "checkmark.circle.fill"
                             size: 22
-                            color: resultRow.failed ? Theme.alertRed : Theme.brandGreen
+                            color: resultRow.failed ? Theme.alertRed : resultRow.weak ? Theme.cautionOrange : Theme.brandGreen
                         }
                         Column {
                             id: texts
@@ -167,10 +177,22 @@ Item {
                             spacing: 3
                             StyledText { Accessible.ignored: true; text: "USB-C Anschluss " + resultRow.modelData.ordinal; size: 14; font.weight: Font.Bold }
                             StyledText {
+                                objectName: "weakState"
+                                Accessible.ignored: true
+                                visible: resultRow.weak !== null
+                                width: parent.width
+                                wrapMode: Text.WordWrap
+                                text: resultRow.weak ? resultRow.weak.stateText : ""
+                                size: 12.5
+                                font.weight: Font.Bold
+                                color: Theme.cautionOrange
+                            }
+                            StyledText {
+                                objectName: "rowNote"
                                 Accessible.ignored: true
                                 width: parent.width
                                 wrapMode: Text.WordWrap
-                                text: resultRow.modelData.note
+                                text: resultRow.weak ? resultRow.weak.note : resultRow.modelData.note
                                 size: 12.5
                                 color: Theme.secondaryLabel
                             }
@@ -219,7 +241,7 @@ Item {
                 }
                 PrimaryButton {
                     objectName: "repairButton"
-                    visible: !root.positive
+                    visible: !root.positive || root.model.weakPorts.length > 0
                     text: "Passende USB-C Reparatur"
                     iconName: "arrow.up.right"
                     onClicked: root.model.openRepairPage()

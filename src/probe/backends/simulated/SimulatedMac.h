@@ -35,6 +35,10 @@ public:
     QString unplugMagSafe();
     void unplugAll();
     QString breakSocket(int socket); // from now on a charger there delivers nothing
+    // Wears socket N out (a failing CC contact): from now on a charger there brings 5 V without Power
+    // Delivery. Machines that publish power sources show the Type-C source instead of a PD partner;
+    // the others show the same as before, only with the adapter's lower watts.
+    QString weakenSocket(int socket);
 
     enum class Plugged { nothing, charger, pdDevice };
     struct SocketState {
@@ -42,6 +46,7 @@ public:
         Plugged plugged = Plugged::nothing;
         int watts = 0;
         bool broken = false;
+        bool worn = false;
     };
     std::vector<SocketState> socketStates() const;
     // Called (on the acting thread, outside the lock) after every action that changed something.
@@ -72,6 +77,7 @@ private:
         Plugged plugged = Plugged::nothing;
         int watts = 0;
         bool broken = false;
+        bool worn = false;
         std::vector<std::uint64_t> addedEntries;
     };
 
@@ -82,6 +88,7 @@ private:
     QString changeSocket(std::optional<int> usbC, const std::function<void(std::size_t)>& change);
     void disconnectLocked(std::size_t socketIndex);
     void applyConnectionLocked(std::size_t socketIndex);
+    void publishFallbackPowerLocked(std::size_t socketIndex, const PropertyDictionary& portProperties);
     void updatePowerLocked();
     std::uint64_t addEntryLocked(std::uint64_t parent, const QString& className, const QString& name,
                                  PropertyDictionary properties);

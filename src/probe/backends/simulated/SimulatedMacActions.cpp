@@ -126,6 +126,14 @@ void SimulatedMac::applyConnectionLocked(std::size_t index)
     port.insert(u"ConnectionCount"_s, (count ? count->integerValue() : 0) + 1);
     const PropertyDictionary portProps = port;
 
+    // A worn CC contact keeps Power Delivery from talking where the registry would show it; the
+    // M1 Pro/Max family shows its partners alike either way.
+    if (c.worn && m_machine.publishesPowerSourceFeatures) {
+        if (delivers)
+            publishFallbackPowerLocked(index, portProps);
+        return;
+    }
+
     // The partner's SOP component appears under the port's CC transport.
     const std::uint64_t cc = childNamedLocked(*portId, u"CC"_s).value_or(*portId);
     PropertyDictionary sop = parentPortProperties(portProps);
@@ -165,6 +173,41 @@ void SimulatedMac::applyConnectionLocked(std::size_t index)
     }
 }
 
+// Without Power Delivery a charger supplies 5 V at the Type-C current its plug advertises: the Type-C
+// source wins, beside the Brick ID placeholder.
+void SimulatedMac::publishFallbackPowerLocked(std::size_t index, const PropertyDictionary& portProps)
+{
+    Connection& c = m_connections[index];
+    const std::uint64_t portId = *m_machine.sockets[index].entry;
+    const std::uint64_t powerIn = childNamedLocked(portId, u"Power In"_s).value_or(portId);
+    auto fixed = [](int millivolts, int milliamps) {
+        return PropertyDictionary{{u"Class"_s, u"IOPortFeaturePowerSourceOptionFixed"_s},
+                                  {u"Voltage (mV)"_s, millivolts},
+                                  {u"Max Current (mA)"_s, milliamps},
+                                  {u"Max Power (mW)"_s, millivolts * milliamps / 1000}};
+    };
+    const PropertyDictionary typeC = fixed(5000, std::min(3000, c.watts * 200));
+    struct Source {
+        QString name, sourceName;
+        int priority;
+        PropertyDictionary option;
+        bool wins;
+    };
+    for (const Source& s : {Source{u"Brick ID"_s, u"Brick ID"_s, -500, fixed(5000, 1500), false},
+                            Source{u"TypeC [*]"_s, u"TypeC"_s, 0, typeC, true}}) {
+        PropertyDictionary props = parentPortProperties(portProps);
+        props.insert(u"Description"_s, describe(portProps, u"Power In/"_s + s.sourceName));
+        props.insert(u"PowerSourceName"_s, s.sourceName);
+        props.insert(u"PowerSourceType"_s, 0);
+        props.insert(u"Priority"_s, s.priority);
+        props.insert(u"ParentFeatureType"_s, 3);
+        props.insert(u"PowerSourceOptions"_s, PropertyArray{s.option});
+        if (s.wins)
+            props.insert(u"WinningPowerSourceOption"_s, s.option);
+        c.addedEntries.push_back(addEntryLocked(powerIn, powerSourceClass, s.name, std::move(props)));
+    }
+}
+
 // The machine runs from the strongest charger that delivers; without one, from its battery.
 void SimulatedMac::updatePowerLocked()
 {
@@ -181,9 +224,12 @@ void SimulatedMac::updatePowerLocked()
     }
     const int watts = m_connections[*best].watts;
     const bool magSafe = m_machine.sockets[*best].kind == MachineSocket::Kind::magSafe;
+    // Where the registry tells nothing of the contract, a worn socket shows only in the adapter's
+    // watts: 5 V at Type-C current.
+    const bool worn = m_connections[*best].worn && !m_machine.publishesPowerSourceFeatures;
     m_machine.providingPowerType = u"AC Power"_s;
     m_machine.adapterDetails = PropertyDictionary{
-        {u"Watts"_s, watts},
+        {u"Watts"_s, worn ? std::min(watts, 15) : watts},
         {u"Name"_s, magSafe ? u"%1W USB-C Power Adapter (MagSafe 3)"_s.arg(watts) : u"%1W USB-C Power Adapter"_s.arg(watts)},
         {u"Manufacturer"_s, u"Apple Inc."_s},
         {u"AdapterVoltage"_s, 20000},
@@ -273,12 +319,21 @@ QString SimulatedMac::breakSocket(int socket)
     });
 }
 
+QString SimulatedMac::weakenSocket(int socket)
+{
+    return changeSocket(socket, [&](std::size_t i) {
+        m_connections[i].worn = true;
+        plugLocked(i, m_connections[i].plugged, m_connections[i].watts);
+    });
+}
+
 std::vector<SimulatedMac::SocketState> SimulatedMac::socketStates() const
 {
     std::lock_guard lock(m_mutex);
     std::vector<SocketState> states;
     for (std::size_t i = 0; i < m_machine.sockets.size(); ++i)
-        states.push_back({m_machine.sockets[i], m_connections[i].plugged, m_connections[i].watts, m_connections[i].broken});
+        states.push_back({m_machine.sockets[i], m_connections[i].plugged, m_connections[i].watts, m_connections[i].broken,
+                          m_connections[i].worn});
     return states;
 }
 

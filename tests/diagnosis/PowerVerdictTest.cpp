@@ -1,0 +1,272 @@
+// The weak-port finding: the rule by examples, the contract as the probe reads it from real and
+// simulated registries, and what the report says.
+#include "DiagnosisHarness.h"
+
+#include "diagnosis/DiagnosisReport.h"
+#include "diagnosis/PowerVerdict.h"
+#include "probe/PortObserver.h"
+#include "probe/backends/simulated/IoregImport.h"
+
+#include <QFile>
+#include <QJsonDocument>
+
+using namespace kw;
+using namespace kw::test;
+using namespace Qt::StringLiterals;
+using diagnosis::findWeakPorts;
+using diagnosis::WeakPort;
+using model::PortResultState;
+using model::PortTestResult;
+using model::PowerContract;
+using model::PowerLevel;
+
+namespace {
+
+// What a 96 W USB-PD charger offers.
+const std::vector<PowerLevel> offers96{{5000, 3000, 15000}, {9000, 3000, 27000}, {15000, 3000, 45000}, {20000, 4800, 96000}};
+const std::vector<PowerLevel> offers30{{5000, 3000, 15000}, {9000, 3000, 27000}, {15000, 2000, 30000}};
+
+PowerContract powerDelivery(PowerLevel agreed, std::vector<PowerLevel> offers = offers96)
+{
+    return {PowerContract::Kind::powerDelivery, agreed, std::move(offers)};
+}
+PowerContract typeC5V() { return {PowerContract::Kind::typeC, {5000, 3000, 15000}, {}}; }
+
+PortTestResult passed(std::int64_t ordinal, std::optional<PowerContract> contract, int watts = 96,
+                      std::optional<QString> name = u"96W USB-C Power Adapter"_s)
+{
+    return PortTestResult::make(ordinal, PortResultState::passed, model::RegistryEntryId(100 + ordinal), watts,
+                                diagnosis::texts::passedNote(watts), std::move(contract), name);
+}
+
+std::vector<std::int64_t> weakOrdinals(const std::vector<PortTestResult>& results)
+{
+    std::vector<std::int64_t> ordinals;
+    for (const WeakPort& w : findWeakPorts(results))
+        ordinals.push_back(w.ordinal);
+    return ordinals;
+}
+
+const PowerLevel at20V{20000, 4800, 96000};
+
+} // namespace
+
+TEST(PowerVerdict, TheWornSocketIsNamedWhereverItIs)
+{
+    for (std::int64_t worn = 1; worn <= 3; ++worn) {
+        std::vector<PortTestResult> results;
+        for (std::int64_t i = 1; i <= 3; ++i)
+            results.push_back(passed(i, i == worn ? typeC5V() : powerDelivery(at20V)));
+        const auto weak = findWeakPorts(results);
+        ASSERT_EQ(weak.size(), 1u) << "worn socket " << worn;
+        EXPECT_EQ(weak[0].ordinal, worn);
+        EXPECT_EQ(weak[0].comparedOrdinal, worn == 1 ? 2 : 1) << "the first of the best";
+        EXPECT_EQ(diagnosis::texts::weakNote(weak[0]),
+                  u"Mit demselben Netzteil wurden an Anschluss %1 96 W vereinbart, hier nur 5 V und 15 W. Das deutet auf "
+                  u"eine abgenutzte Buchse oder einen beschädigten Ladepfad hin."_s.arg(*weak[0].comparedOrdinal));
+    }
+}
+
+TEST(PowerVerdict, LessThanHalfTheWattsOfTheBestPortWithTheSameOffers)
+{
+    const std::vector<PortTestResult> results{passed(1, powerDelivery({15000, 3000, 48000})),
+                                              passed(2, powerDelivery(at20V)),
+                                              passed(3, powerDelivery({9000, 3000, 27000}))};
+    const auto weak = findWeakPorts(results);
+    ASSERT_EQ(weak.size(), 1u) << "48 W is not less than half of 96 W; 27 W is";
+    EXPECT_EQ(weak[0], (WeakPort{3, 2, at20V, {9000, 3000, 27000}}));
+    EXPECT_EQ(diagnosis::texts::weakNote(weak[0]),
+              u"Mit demselben Netzteil wurden an Anschluss 2 96 W vereinbart, hier nur 9 V und 27 W. Das deutet auf eine "
+              u"abgenutzte Buchse oder einen beschädigten Ladepfad hin."_s);
+}
+
+TEST(PowerVerdict, PortsWithAnotherChargerAreComparedWithNothing)
+{
+    // A 30 W charger at port 2 agrees less than half, but its offers are not the 96 W charger's.
+    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V)), passed(2, powerDelivery({15000, 2000, 30000}, offers30))})
+                    .empty());
+    // Without offers at the 5 V port, the adapter reading tells the chargers apart.
+    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V)), passed(2, typeC5V(), 15, u"USB-C Netzteil"_s)}).empty());
+    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V)), passed(2, typeC5V(), 60)}).empty());
+    // No name in the reading: nothing says it is the same charger.
+    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V), 96, std::nullopt), passed(2, typeC5V(), 96, std::nullopt)}).empty());
+    // The same adapter at both: the 5 V port is weak.
+    EXPECT_EQ(weakOrdinals({passed(1, powerDelivery(at20V)), passed(2, typeC5V())}), std::vector<std::int64_t>{2});
+}
+
+TEST(PowerVerdict, ARunWhereAllPortsGotTheSameIsSilent)
+{
+    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V)), passed(2, powerDelivery(at20V)),
+                              passed(3, powerDelivery(at20V))})
+                    .empty());
+    // Even at 5 V everywhere: nothing to compare the ports by.
+    EXPECT_TRUE(weakOrdinals({passed(1, typeC5V()), passed(2, typeC5V())}).empty());
+    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery({5000, 3000, 15000})), passed(2, powerDelivery({5000, 3000, 15000}))})
+                    .empty());
+}
+
+TEST(PowerVerdict, ALonePortIsJudgedByItsOwnOffers)
+{
+    const auto weak = findWeakPorts({passed(1, powerDelivery({5000, 3000, 15000}))});
+    ASSERT_EQ(weak.size(), 1u) << "offers reach 20 V, the contract is 5 V";
+    EXPECT_EQ(weak[0], (WeakPort{1, std::nullopt, at20V, {5000, 3000, 15000}}));
+    EXPECT_EQ(diagnosis::texts::weakNote(weak[0]),
+              u"Das Netzteil bietet an diesem Anschluss bis zu 96 W an, vereinbart wurden hier nur 5 V und 15 W. Das "
+              u"deutet auf eine abgenutzte Buchse oder einen beschädigten Ladepfad hin."_s);
+    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V))}).empty());
+    EXPECT_TRUE(weakOrdinals({passed(1, typeC5V())}).empty()) << "no offers: a 5 V charger, for all we know";
+    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery({5000, 3000, 15000}, {{5000, 3000, 15000}}))}).empty());
+    // Another charger elsewhere leaves the port alone with its own offers.
+    EXPECT_EQ(weakOrdinals({passed(1, powerDelivery({15000, 2000, 30000}, offers30)), passed(2, powerDelivery({5000, 3000, 15000}))}),
+              std::vector<std::int64_t>{2});
+}
+
+TEST(PowerVerdict, OnlyPassedPortsWithAPublishedContractTakePart)
+{
+    auto failed = PortTestResult::make(2, PortResultState::failed, std::nullopt, std::nullopt, diagnosis::texts::timeoutNote);
+    auto limited = PortTestResult::make(3, PortResultState::limited, std::nullopt, 96, diagnosis::texts::limitedNote,
+                                        typeC5V(), u"96W USB-C Power Adapter"_s);
+    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V)), failed, limited}).empty());
+    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V)), passed(2, std::nullopt)}).empty());
+}
+
+TEST(PowerVerdict, ReportNamesTheWeakPortAndItsVerdict)
+{
+    auto report = reportWithPorts(3, 3);
+    const std::vector<PortTestResult> results{passed(1, powerDelivery(at20V)), passed(2, typeC5V()),
+                                              passed(3, powerDelivery(at20V))};
+    const QStringList lines = diagnosis::reportText(report, results).split(u'\n');
+    ASSERT_EQ(lines.size(), 17);
+    EXPECT_EQ(lines[9], u"USB-C Anschluss 2: Anschluss reagiert, lädt aber nur eingeschränkt, 96 W erkannt"_s);
+    EXPECT_EQ(lines[10], u"  Mit demselben Netzteil wurden an Anschluss 1 96 W vereinbart, hier nur 5 V und 15 W. Das deutet "
+                         u"auf eine abgenutzte Buchse oder einen beschädigten Ladepfad hin."_s);
+    EXPECT_EQ(lines[11], u"USB-C Anschluss 3: Anschluss in Ordnung, 96 W erkannt"_s);
+    EXPECT_EQ(lines[14], u"Gesamtergebnis: Alle geprüften USB-C Anschlüsse reagieren, mindestens einer lädt jedoch nur "
+                         u"eingeschränkt."_s);
+
+    // With a defective port the negative verdict stands; the weak row is named all the same.
+    auto withFailure = results;
+    withFailure[2] = PortTestResult::make(3, PortResultState::failed, std::nullopt, std::nullopt, diagnosis::texts::timeoutNote);
+    const QStringList negative = diagnosis::reportText(report, withFailure).split(u'\n');
+    EXPECT_EQ(negative[9], lines[9]);
+    EXPECT_EQ(negative[14], u"Gesamtergebnis: Mindestens ein USB-C Anschluss ist vermutlich defekt."_s);
+}
+
+TEST(PowerVerdict, TheRealM3ProCapturePublishesItsContract)
+{
+    QFile file(QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/real-mac/m3pro-mac15-6/ioport.plist"_s);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const auto imported = probe::importIoreg({u"ioport.plist"_s, file.readAll()}, std::nullopt, std::nullopt);
+    ASSERT_TRUE(imported.machine) << imported.error.toStdString();
+    auto loaded = probe::parseMachineFile(QJsonDocument(*imported.machine).toJson(), u"import"_s);
+    ASSERT_TRUE(loaded.machine);
+    auto mac = probe::SimulatedMac::create(std::move(*loaded.machine), QStringLiteral(KW_PROFILER_HELPER));
+    const auto report = probe::PlatformProbe(mac->platform()).buildHardwareReport();
+    const auto observations = probe::observePorts(*mac, report.portDescriptors);
+    ASSERT_EQ(observations.size(), 3u);
+    ASSERT_TRUE(observations[0].contract) << "port 1 charges from a 100 W charger";
+    const PowerContract& c = *observations[0].contract;
+    EXPECT_EQ(c.kind, PowerContract::Kind::powerDelivery);
+    EXPECT_EQ(c.agreed, (PowerLevel{20000, 5000, 100000}));
+    EXPECT_EQ(c.offers.size(), 4u) << "the USB-PD source's offers; the fallbacks' are the Mac's own";
+    EXPECT_EQ(c.bestOffer(), c.agreed);
+    EXPECT_FALSE(observations[1].contract) << "idle";
+    EXPECT_FALSE(observations[2].contract) << "a security key brings no power";
+}
+
+TEST(PowerVerdict, ContractsOnlyFromWinningOptions)
+{
+    using probe::PropertyDictionary;
+    auto option = [](int mv, int ma) {
+        return PropertyDictionary{{u"Voltage (mV)"_s, mv}, {u"Max Current (mA)"_s, ma}};
+    };
+    const PropertyDictionary brick{{u"PowerSourceName"_s, u"Brick ID"_s},
+                                   {u"PowerSourceOptions"_s, probe::PropertyArray{option(5000, 1500)}}};
+    EXPECT_FALSE(probe::readPowerContract({brick})) << "no winner named";
+    PropertyDictionary typeC{{u"PowerSourceName"_s, u"TypeC"_s}, {u"WinningPowerSourceOption"_s, option(5000, 3000)}};
+    const auto fallback = probe::readPowerContract({brick, typeC});
+    ASSERT_TRUE(fallback);
+    EXPECT_EQ(fallback->kind, PowerContract::Kind::typeC);
+    EXPECT_EQ(fallback->agreed, (PowerLevel{5000, 3000, 15000})) << "power from volts and amperes";
+    EXPECT_TRUE(fallback->offers.empty());
+    const PropertyDictionary pd{{u"PowerSourceName"_s, u"USB-PD"_s},
+                                {u"PowerSourceOptions"_s, probe::PropertyArray{option(5000, 3000), option(20000, 3250)}},
+                                {u"WinningPowerSourceOption"_s, option(20000, 3250)}};
+    const auto both = probe::readPowerContract({typeC, pd});
+    ASSERT_TRUE(both);
+    EXPECT_EQ(both->kind, PowerContract::Kind::powerDelivery) << "Power Delivery outranks a fallback";
+    EXPECT_EQ(both->agreed.milliwatts, 65000);
+    EXPECT_EQ(both->offers.size(), 2u);
+    typeC.insert(u"WinningPowerSourceOption"_s, option(-5000, 3000));
+    EXPECT_FALSE(probe::readPowerContract({typeC})) << "nonsense is no contract";
+}
+
+TEST(PowerVerdict, SimulatedM3ProWithAWornSecondSocket)
+{
+    Harness h(u"mac15-6"_s);
+    ASSERT_TRUE(h.mac->weakenSocket(2).isEmpty());
+    h.startPortTests();
+    h.passPort(1);
+    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
+    h.passPort(2);
+    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
+    h.passPort(3);
+    ASSERT_TRUE(h.untilPhase(DiagnosticPhase::result));
+    const auto& results = h.model->portResults();
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_EQ(results[0].contract, powerDelivery(at20V));
+    EXPECT_EQ(results[1].contract, typeC5V()) << "no Power Delivery partner, the Type-C source wins";
+    EXPECT_EQ(results[1].adapterWatts, 96) << "the adapter reading stays the charger's";
+    EXPECT_EQ(h.model->weakPorts(), (std::vector<WeakPort>{{2, 1, at20V, {5000, 3000, 15000}}}));
+    EXPECT_EQ(h.model->property("weakPorts").toList().size(), 1);
+    EXPECT_TRUE(h.model->failedResults().empty());
+    h.model->openRepairPage();
+    EXPECT_EQ(h.services.openedUrls, QStringList{diagnosis::links::repairPageMacBookPro()});
+}
+
+TEST(PowerVerdict, MachinesThatPublishNoContractClaimNothing)
+{
+    for (const QString& machine : {u"macbookpro18-3"_s, u"macbookpro16-1"_s}) {
+        Harness h(machine);
+        ASSERT_TRUE(h.mac->weakenSocket(2).isEmpty());
+        h.startPortTests();
+        const auto ports = h.model->hardwareReport()->expectedPortCount;
+        for (int socket = 1; socket <= ports; ++socket) {
+            h.passPort(socket);
+            if (socket < ports) {
+                ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
+            }
+        }
+        ASSERT_TRUE(h.untilPhase(DiagnosticPhase::result)) << machine.toStdString();
+        for (const auto& r : h.model->portResults())
+            EXPECT_FALSE(r.contract) << machine.toStdString();
+        EXPECT_TRUE(h.model->weakPorts().empty()) << machine.toStdString();
+        EXPECT_FALSE(h.model->reportText().contains(u"nur eingeschränkt"_s)) << machine.toStdString();
+        EXPECT_EQ(h.model->portResults()[1].adapterWatts, 15)
+            << "without a published contract a worn socket shows only in the adapter's watts";
+    }
+}
+
+TEST(PowerVerdict, AWornSocketLosesItsPartnerOnlyWherePowerSourcesArePublished)
+{
+    for (const QString& machine : {u"mac15-6"_s, u"macbookpro18-3"_s}) {
+        auto mac = catalogueMac(machine);
+        ASSERT_TRUE(mac->weakenSocket(2).isEmpty());
+        ASSERT_TRUE(mac->plugCharger(2, 96).isEmpty());
+        const auto report = probe::PlatformProbe(mac->platform()).buildHardwareReport();
+        const auto seen = probe::observePorts(*mac, report.portDescriptors);
+        ASSERT_EQ(seen.size(), 3u);
+        const bool publishes = machine == u"mac15-6";
+        EXPECT_TRUE(seen[1].connected);
+        EXPECT_EQ(seen[1].partnerIdentityVisible, !publishes) << machine.toStdString();
+        EXPECT_EQ(seen[1].powerDeliveryActive, publishes) << "power still comes in through the Type-C source";
+        EXPECT_EQ(seen[1].contract, publishes ? std::optional(typeC5V()) : std::nullopt);
+        EXPECT_EQ(probe::PlatformProbe(mac->platform()).readPowerSnapshot().adapterWatts, publishes ? 96 : 15);
+        // Another socket is not worn.
+        mac->unplugAll();
+        ASSERT_TRUE(mac->plugCharger(1, 96).isEmpty());
+        const auto other = probe::observePorts(*mac, report.portDescriptors);
+        EXPECT_TRUE(other[0].partnerIdentityVisible);
+        EXPECT_EQ(other[0].contract.has_value(), publishes);
+    }
+}
