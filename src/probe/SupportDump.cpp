@@ -1,6 +1,7 @@
 #include "probe/SupportDump.h"
 
 #include <QJsonArray>
+#include <QRegularExpression>
 
 namespace kw::probe {
 
@@ -31,6 +32,60 @@ QJsonObject toJson(const model::PortDescriptor& d)
 
 QString yesNo(bool b) { return b ? u"yes"_s : u"no"_s; }
 
+QJsonObject toJson(const model::PowerLevel& level)
+{
+    return {{u"millivolts"_s, qint64(level.millivolts)},
+            {u"milliamps"_s, qint64(level.milliamps)},
+            {u"milliwatts"_s, qint64(level.milliwatts)}};
+}
+
+// Absent contracts say so rather than leave the key out: a reader of the dump should not have to
+// know which machines publish them.
+QJsonObject toJson(const std::optional<model::PowerContract>& contract)
+{
+    if (!contract)
+        return {{u"published"_s, false}};
+    QJsonArray offers;
+    for (const auto& o : contract->offers)
+        offers.append(toJson(o));
+    const auto best = contract->bestOffer();
+    return {{u"published"_s, true},
+            {u"kind"_s, contract->kind == model::PowerContract::Kind::powerDelivery ? u"powerDelivery"_s : u"typeC"_s},
+            {u"agreed"_s, toJson(contract->agreed)},
+            {u"offers"_s, offers},
+            {u"bestOffer"_s, best ? QJsonValue(toJson(*best)) : QJsonValue()}};
+}
+
+QString milliText(std::int64_t milli, const QString& unit)
+{
+    static const QRegularExpression trailingZeros(u"\\.?0+$"_s);
+    return QString::number(double(milli) / 1000.0, 'f', 2).remove(trailingZeros) + u' ' + unit;
+}
+
+QString levelText(const model::PowerLevel& l)
+{
+    return milliText(l.millivolts, u"V"_s) + u' ' + milliText(l.milliamps, u"A"_s) + u' ' + milliText(l.milliwatts, u"W"_s);
+}
+
+QString contractText(const std::optional<model::PowerContract>& contract)
+{
+    if (!contract)
+        return u"not published"_s;
+    return (contract->kind == model::PowerContract::Kind::powerDelivery ? u"USB Power Delivery, "_s
+                                                                         : u"5 V Type-C without Power Delivery, "_s)
+        + levelText(contract->agreed) + u" agreed"_s;
+}
+
+QString offersText(const std::optional<model::PowerContract>& contract)
+{
+    if (!contract || contract->offers.empty())
+        return u"not published"_s;
+    QStringList offers;
+    for (const auto& o : contract->offers)
+        offers << levelText(o);
+    return offers.join(u", "_s);
+}
+
 } // namespace
 
 QJsonObject toJson(const model::HardwareReport& report)
@@ -60,7 +115,8 @@ QJsonObject toJson(const model::PortObservation& o)
     return {{u"descriptor"_s, toJson(o.descriptor)},
             {u"connected"_s, o.connected},
             {u"powerDeliveryActive"_s, o.powerDeliveryActive},
-            {u"partnerIdentityVisible"_s, o.partnerIdentityVisible}};
+            {u"partnerIdentityVisible"_s, o.partnerIdentityVisible},
+            {u"contract"_s, toJson(o.contract)}};
 }
 
 QJsonObject toJson(const ProbeReading& reading)
@@ -116,9 +172,12 @@ QString toText(const ProbeReading& r)
          + (r.power.rawDescription.isEmpty() ? u"(none)"_s : QString(r.power.rawDescription).replace(u'\n', u' ').simplified()));
     line({});
     line(u"Port observations: %1"_s.arg(r.observations.size()));
-    for (const auto& o : r.observations)
+    for (const auto& o : r.observations) {
         line(u"  id %1  connected %2, power delivery %3, PD partner %4"_s.arg(o.descriptor.id)
                  .arg(yesNo(o.connected), yesNo(o.powerDeliveryActive), yesNo(o.partnerIdentityVisible)));
+        line(u"     charger's offers: "_s + offersText(o.contract));
+        line(u"     contract:         "_s + contractText(o.contract));
+    }
     return out;
 }
 

@@ -297,6 +297,18 @@ TEST(CommandLine, RecordedLinuxTreeIsReadByTheSysfsBackend)
     EXPECT_FALSE(observations[0][u"connected"_s].toBool());
     EXPECT_TRUE(observations[1][u"powerDeliveryActive"_s].toBool()) << "the second connector charges";
     EXPECT_TRUE(observations[1][u"partnerIdentityVisible"_s].toBool());
+    EXPECT_EQ(observations[0][u"contract"_s].toObject(), (QJsonObject{{u"published"_s, false}}));
+    const QJsonObject contract = observations[1][u"contract"_s].toObject();
+    EXPECT_EQ(contract[u"kind"_s].toString(), u"powerDelivery"_s);
+    EXPECT_EQ(contract[u"offers"_s].toArray().size(), 4);
+    EXPECT_EQ(contract[u"agreed"_s][u"millivolts"_s].toInt(), 20000) << "the best offer stands for the contract";
+    EXPECT_EQ(contract[u"bestOffer"_s][u"milliwatts"_s].toInt(), 94000);
+
+    const CliRun text = kabelwacht({u"probe"_s, u"--fs-root"_s, tree});
+    EXPECT_TRUE(text.output.contains(u"charger's offers: 5 V 3 A 15 W, 9 V 3 A 27 W, 15 V 5 A 75 W, 20 V 4.7 A 94 W\n"
+                                     u"     contract:         USB Power Delivery, 20 V 4.7 A 94 W agreed"_s))
+        << text.output.toStdString();
+    EXPECT_TRUE(text.output.contains(u"charger's offers: not published\n     contract:         not published"_s));
 
     EXPECT_EQ(kabelwacht({u"probe"_s, u"--fs-root"_s, u"/nonexistent"_s}).status, 2);
 }

@@ -84,3 +84,74 @@ TEST(LinuxCrediting, AppleSiliconPortsAreNumberedByTheirControllersAddress)
     EXPECT_EQ(h.model->portResults().at(0).controllerID, descriptors[2].id) << "port 3 charges";
     EXPECT_EQ(h.model->portResults().at(0).adapterWatts, 60);
 }
+
+namespace {
+
+// One charger moved from port to port: each socket's reading is a tree of its own.
+class MovedChargerProbe final : public probe::HardwareProbe {
+public:
+    MovedChargerProbe(const QString& tree, const QStringList& readings)
+    {
+        for (const QString& reading : readings)
+            m_probes.push_back(std::make_unique<probe::PlatformProbe>(
+                probe::SysfsPlatform::create(QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/"_s + tree + u'/' + reading,
+                                             QStringLiteral(KW_PROFILER_HELPER))
+                    ->platform()));
+    }
+    void plugInto(int reading) { m_reading = reading; }
+    void pullOut() { m_reading = -1; }
+
+    model::HardwareReport buildHardwareReport() const override { return m_probes.front()->buildHardwareReport(); }
+    model::PowerSnapshot readPowerSnapshot() const override
+    {
+        const int r = m_reading;
+        return r < 0 ? model::PowerSnapshot{} : m_probes[std::size_t(r)]->readPowerSnapshot();
+    }
+    std::vector<model::PortObservation> observePorts(const std::vector<model::PortDescriptor>& ports) const override
+    {
+        const int r = m_reading;
+        return m_probes[std::size_t(std::max(r, 0))]->observePorts(ports);
+    }
+
+private:
+    std::vector<std::unique_ptr<probe::PlatformProbe>> m_probes;
+    std::atomic<int> m_reading = -1;
+};
+
+} // namespace
+
+TEST(LinuxCrediting, TheSameChargerFallingBackToFiveVoltsNamesTheWornPort)
+{
+    auto probe = std::make_shared<MovedChargerProbe>(u"ucsi-notebook-worn-port1"_s,
+                                                     QStringList{u"charger-in-port2"_s, u"charger-in-port1"_s});
+    Harness h(probe);
+    h.startPortTests();
+    probe->plugInto(0);
+    ASSERT_TRUE(h.untilStatus(PortTestStatus::success));
+    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForDisconnect));
+    probe->pullOut();
+    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
+    probe->plugInto(1);
+    ASSERT_TRUE(h.untilPhase(DiagnosticPhase::result));
+
+    const auto& results = h.model->portResults();
+    ASSERT_EQ(results.size(), 2u);
+    const auto descriptors = h.model->hardwareReport()->portDescriptors;
+    EXPECT_EQ(results[0].controllerID, descriptors[1].id);
+    EXPECT_EQ(results[1].controllerID, descriptors[0].id);
+    ASSERT_TRUE(results[0].contract && results[1].contract);
+    EXPECT_EQ(results[0].contract->kind, model::PowerContract::Kind::powerDelivery);
+    EXPECT_EQ(results[0].contract->agreed.millivolts, 20000);
+    EXPECT_EQ(results[1].contract->kind, model::PowerContract::Kind::typeC);
+    EXPECT_EQ(results[1].contract->agreed, (model::PowerLevel{5000, 3000, 15000}));
+    EXPECT_EQ(results[1].contract->offers, results[0].contract->offers) << "the charger's offers arrived at both";
+
+    const auto weak = h.model->weakPorts();
+    ASSERT_EQ(weak.size(), 1u);
+    EXPECT_EQ(weak[0].ordinal, 2);
+    EXPECT_EQ(weak[0].comparedOrdinal, 1);
+    const QStringList report = h.model->reportText().split(u'\n');
+    EXPECT_TRUE(report.contains(u"  Mit demselben Netzteil wurden an Anschluss 1 94 W vereinbart, hier nur 5 V und 15 W. Das "
+                                u"deutet auf eine abgenutzte Buchse oder einen beschädigten Ladepfad hin."_s))
+        << h.model->reportText().toStdString();
+}

@@ -100,7 +100,79 @@ struct Partner {
     bool powerDelivery = false;
     std::optional<std::int64_t> offeredWatts; // the best of its source capabilities
     QString name;                             // from its discover-identity answer
+    PropertyArray fixedOffers;                // its fixed supplies, as the registry lists power options
 };
+
+PropertyDictionary powerOption(std::int64_t millivolts, std::int64_t milliamps)
+{
+    return {{u"Class"_s, u"IOPortFeaturePowerSourceOptionFixed"_s},
+            {u"Voltage (mV)"_s, millivolts},
+            {u"Max Current (mA)"_s, milliamps},
+            {u"Max Power (mW)"_s, millivolts * milliamps / 1000}};
+}
+
+// The fixed supplies among the source capabilities, in their order.
+PropertyArray fixedOffers(const SysfsTree& tree, const QString& pd)
+{
+    static const QRegularExpression fixed(u"^\\d+:fixed_supply$"_s);
+    const QString caps = pd + u"/source-capabilities"_s;
+    QStringList names = entries(tree, caps, fixed);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return a.section(u':', 0, 0).toInt() < b.section(u':', 0, 0).toInt();
+    });
+    PropertyArray offers;
+    for (const QString& name : names) {
+        const QString dir = caps + u'/' + name + u'/';
+        const auto volts = milliValue(tree, dir + u"voltage"_s);
+        const auto current = milliValue(tree, dir + u"maximum_current"_s);
+        if (volts && current && *volts > 0 && *current > 0)
+            offers.push_back(powerOption(*volts, *current));
+    }
+    return offers;
+}
+
+// The Type-C current a port without a Power Delivery contract draws at 5 V, by its operation mode;
+// "default" is USB's own, 900 mA on a USB 3 port.
+std::optional<std::int64_t> typeCMilliamps(const QString& mode)
+{
+    if (mode == u"default")
+        return 900;
+    if (mode == u"1.5A")
+        return 1500;
+    if (mode == u"3.0A")
+        return 3000;
+    return std::nullopt;
+}
+
+// What the registry of a Mac shows under "Power In" while the port takes power, from what the kernel
+// documents: the operation mode says whether a Power Delivery contract is in place; the partner's
+// source capabilities are the charger's offers. Which offer was agreed Linux does not say; a charging
+// notebook asks for the most it can get, so the best offer stands for it.
+std::vector<PropertyDictionary> powerSources(const QString& mode, const PropertyArray& offers, const QString& supply)
+{
+    PropertyDictionary powerDelivery{{u"PowerSourceName"_s, u"USB-PD"_s},
+                                     {u"PowerSupply"_s, supply},
+                                     {u"PowerSourceOptions"_s, offers}};
+    if (mode == u"usb_power_delivery") {
+        auto power = [](const PropertyValue& o) { return o.as<PropertyDictionary>()->find(u"Max Power (mW)"_s)->integerValue(); };
+        const auto best = std::max_element(offers.begin(), offers.end(),
+                                           [&](const PropertyValue& a, const PropertyValue& b) { return power(a) < power(b); });
+        if (best != offers.end())
+            powerDelivery.insert(u"WinningPowerSourceOption"_s, *best);
+        return {powerDelivery};
+    }
+    if (const auto milliamps = typeCMilliamps(mode)) {
+        const PropertyDictionary option = powerOption(5000, *milliamps);
+        PropertyDictionary typeC{{u"PowerSourceName"_s, u"TypeC"_s},
+                                 {u"PowerSupply"_s, supply},
+                                 {u"PowerSourceOptions"_s, PropertyArray{option}},
+                                 {u"WinningPowerSourceOption"_s, option}};
+        if (offers.empty())
+            return {typeC};
+        return {powerDelivery, typeC}; // offers came, yet no contract: the power path failed
+    }
+    return {{{u"PowerSourceName"_s, supply}}};
+}
 
 // The most power any one offered object promises: fixed and variable supplies and PPS as volts
 // times amperes, batteries as their stated power.
@@ -154,6 +226,7 @@ Partner partner(const SysfsTree& tree, const QString& path)
     const QString pd = path + u"/usb_power_delivery"_s;
     p.powerDelivery = (!revision.isEmpty() && revision != u"0.0") || tree.isFolder(pd);
     p.offeredWatts = offeredWatts(tree, pd);
+    p.fixedOffers = fixedOffers(tree, pd);
     p.name = partnerName(tree, path + u"/identity"_s);
     return p;
 }
@@ -427,9 +500,15 @@ MachineDescription readSysfsMachine(const QString& root, const SysfsFixedFacts& 
                 return s.name.endsWith(suffix);
             return !i2c.isEmpty() && s.name.startsWith(u"tps6598x-source-psy-") && s.name.endsWith(i2c);
         };
+        const QString mode = attribute(tree, path + u"/power_operation_mode"_s);
         for (const Supply& s : power)
             if (s.online && belongs(s)) {
-                add(powerIn, u"IOPortFeaturePowerSource"_s, u"USB-PD"_s, {}, {{u"PowerSourceName"_s, s.name}}, base + 4);
+                std::uint64_t sourceId = base + 4;
+                for (PropertyDictionary& source : powerSources(mode, other.fixedOffers, s.name)) {
+                    const bool typeC = *source.find(u"PowerSourceName"_s) == PropertyValue(u"TypeC"_s);
+                    add(powerIn, u"IOPortFeaturePowerSource"_s, typeC ? u"TypeC"_s : u"USB-PD"_s, {}, std::move(source),
+                        sourceId++);
+                }
                 partnerOfSupply[s.name] = other;
             }
         if (magSafe)
