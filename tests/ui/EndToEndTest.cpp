@@ -408,6 +408,48 @@ TEST_P(ByKeyboard, TheDamagedControllerScreen)
     EXPECT_EQ(focusName(), u"startButton"_s);
 }
 
+// The simulator wears a socket of a Mac that publishes its contracts; the result names that socket.
+class WornSocket : public EndToEnd {
+protected:
+    void SetUp() override
+    {
+        QString error = open(u"mac15-6"_s, QStringLiteral(KW_PROFILER_HELPER), /*animations=*/false);
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+        ASSERT_TRUE(session->showSimulator(mac, error)) << error.toStdString();
+        session->window()->resize(GetParam());
+        settle();
+    }
+};
+
+TEST_P(WornSocket, TheResultNamesTheSocketThatChargesBelowTheOthers)
+{
+    simulatorClick(u"socket2"_s, u"weaken"_s);
+    EXPECT_FALSE(findIn(find(session->simulatorWindow(), u"socket2"_s), u"weaken"_s)->isVisible()) << "worn once";
+    EXPECT_EQ(findIn(find(session->simulatorWindow(), u"socket2"_s), u"state"_s)->property("text").toString(),
+              u"frei · Kontakt abgenutzt"_s);
+    click(u"startButton"_s);
+    runUntilPhase(DiagnosticPhase::portPreparation);
+    click(u"beginButton"_s);
+    for (int socket = 1; socket <= 3; ++socket) {
+        runUntilStatus(PortTestStatus::waitingForConnection);
+        simulatorClick(u"socket%1"_s.arg(socket), u"plug96"_s);
+        if (socket < 3) {
+            runUntilStatus(PortTestStatus::success);
+            simulatorClick(u"socket%1"_s.arg(socket), u"unplug"_s);
+        }
+    }
+    runUntilPhase(DiagnosticPhase::result);
+    EXPECT_EQ(textOf(u"verdictHeadline"_s), u"Mindestens ein USB-C Anschluss lädt nur eingeschränkt"_s);
+    EXPECT_TRUE(shows(u"Anschluss reagiert, lädt aber nur eingeschränkt"_s));
+    EXPECT_TRUE(shows(u"Mit demselben Netzteil wurden an Anschluss 1 96 W vereinbart, hier nur 5 V und 15 W. Das deutet "
+                      u"auf eine abgenutzte Buchse oder einen beschädigten Ladepfad hin."_s));
+    click(u"repairButton"_s);
+    EXPECT_EQ(services.openedUrls, QStringList{u"https://"_s + QStringLiteral(KW_MAKER_HOST) + fixed::paths::repairPro});
+}
+
+INSTANTIATE_TEST_SUITE_P(DefaultSize, WornSocket, ::testing::Values(QSize(1080, 740)),
+                         [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
+
 INSTANTIATE_TEST_SUITE_P(WindowSizes, ByKeyboard, ::testing::Values(QSize(1080, 740), QSize(980, 680)),
                          [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
 
