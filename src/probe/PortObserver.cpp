@@ -85,14 +85,14 @@ bool hasConnectedProperty(const PropertyDictionary& properties) { return hasConn
 SubtreeState readSubtreeState(const Registry& registry, RegistryEntry entry)
 {
     SubtreeState state;
-    const auto descendants = registry.descendants(entry);
+    const auto descendants = registry.readDescendants(entry);
     if (!descendants)
         return state;
     QStringList texts;
-    for (RegistryEntry d : *descendants) {
-        if (auto name = registry.className(d))
-            state.classNames << *name;
-        texts << textForm(registry.properties(d).value_or(PropertyDictionary()));
+    for (const DescendantReading& d : *descendants) {
+        if (d.className)
+            state.classNames << *d.className;
+        texts << textForm(d.properties.value_or(PropertyDictionary()));
     }
     state.text = texts.join(u' ');
     return state;
