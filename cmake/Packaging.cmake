@@ -6,6 +6,8 @@ configure_file(${kw_packaging}/linux/kabelwacht.desktop.in ${PROJECT_BINARY_DIR}
 configure_file(${kw_packaging}/linux/kabelwacht.metainfo.xml.in
                ${PROJECT_BINARY_DIR}/packaging/${KABELWACHT_APP_ID}.metainfo.xml @ONLY)
 
+# On a Mac the bundle carries all of it instead (cmake/MacBundle.cmake).
+if(NOT APPLE)
 install(TARGETS kabelwacht RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The program looks for its helper in ../libexec/kabelwacht beside its own folder.
 install(TARGETS kabelwacht-system-profiler RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/kabelwacht)
@@ -18,6 +20,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/src/ui/assets/fonts/Inter-LICENSE.txt
               ${PROJECT_SOURCE_DIR}/src/ui/assets/fonts/Nunito-LICENSE.txt
               ${PROJECT_SOURCE_DIR}/src/ui/assets/fonts/MaterialDesignIcons-LICENSE.txt
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
 
 # macOS: the bundle's Info.plist, filled from the project version. Not built on Linux.
 set_target_properties(kabelwacht PROPERTIES
@@ -30,7 +33,7 @@ set_target_properties(kabelwacht PROPERTIES
   MACOSX_BUNDLE_COPYRIGHT "© 2026 Kabelwacht"
   MACOSX_BUNDLE_ICON_FILE kabelwacht.icns)
 if(APPLE)
-  set_target_properties(kabelwacht PROPERTIES MACOSX_BUNDLE TRUE)
+  include(${PROJECT_SOURCE_DIR}/cmake/MacBundle.cmake)
 endif()
 
 set(CPACK_PACKAGE_NAME kabelwacht)

@@ -4,6 +4,9 @@
 #include "probe/backends/simulated/SimulatedMac.h"
 #include "probe/backends/sysfs/SysfsMachine.h"
 #include "probe/backends/sysfs/SysfsPlatform.h"
+#if defined(Q_OS_MACOS)
+#include "probe/backends/macos/MacPlatform.h"
+#endif
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -18,8 +21,12 @@ namespace {
 QString profilerHelperPath()
 {
     const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString& candidate : {dir + u"/kabelwacht-system-profiler"_s,
-                                     dir + u"/../libexec/kabelwacht/kabelwacht-system-profiler"_s}) {
+    QStringList candidates{dir + u"/kabelwacht-system-profiler"_s,
+                           dir + u"/../libexec/kabelwacht/kabelwacht-system-profiler"_s};
+#if defined(Q_OS_MACOS)
+    candidates << dir + u"/../../../kabelwacht-system-profiler"_s; // beside Kabelwacht.app in a build tree
+#endif
+    for (const QString& candidate : candidates) {
         if (QFileInfo(candidate).isExecutable())
             return QFileInfo(candidate).canonicalFilePath();
     }
@@ -30,6 +37,11 @@ QString profilerHelperPath()
 
 BackendChoice chooseBackend(const QString& machine, const QString& fsRoot)
 {
+#if defined(Q_OS_MACOS)
+    // On a Mac the machine itself answers; a machine file or a recorded tree is still read as asked.
+    if (machine.isEmpty() && fsRoot.isEmpty())
+        return {probe::macPlatform(), nullptr, {}};
+#endif
     if (machine.isEmpty() && !fsRoot.isEmpty()) {
         if (!QFileInfo(fsRoot + u"/sys"_s).isDir())
             return {std::nullopt, nullptr, u"%1: not a recorded tree (it has no sys folder)"_s.arg(fsRoot)};

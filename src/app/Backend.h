@@ -25,8 +25,9 @@ struct BackendChoice {
 };
 
 // The backend is chosen here, once, and passed down; nothing else decides it. A machine file always
-// means the simulated Mac; a recorded tree (fsRoot) the Linux backend on it; otherwise this computer's
-// Type-C ports when Linux publishes any, else the default simulated Mac.
+// means the simulated Mac; a recorded tree (fsRoot) the Linux backend on it; otherwise, on a Mac, the
+// Mac itself through I/O Kit, and on Linux this computer's Type-C ports when Linux publishes any, else
+// the default simulated Mac.
 BackendChoice chooseBackend(const QString& machine, const QString& fsRoot = {});
 
 } // namespace kw::app

@@ -48,6 +48,12 @@ struct RegistryEntry {
     friend bool operator==(RegistryEntry, RegistryEntry) = default;
 };
 
+/// One descendant of an entry, as a walk over its subtree reads it.
+struct DescendantReading {
+    std::optional<QString> className;
+    std::optional<PropertyDictionary> properties;
+};
+
 /// The I/O registry, read through the IOService plane.
 class Registry {
 public:
@@ -64,6 +70,18 @@ public:
     /// All descendants in the IOService plane (children, their children, …), parents before
     /// children; not the entry itself. Absent when the iteration cannot be created.
     virtual std::optional<std::vector<RegistryEntry>> descendants(RegistryEntry entry) const = 0;
+    /// Each descendant's class and properties, in the order of descendants(). A backend overrides it
+    /// where a descendant cannot be found again by itself (I/O Kit finds only registered services).
+    virtual std::optional<std::vector<DescendantReading>> readDescendants(RegistryEntry entry) const
+    {
+        const auto found = descendants(entry);
+        if (!found)
+            return std::nullopt;
+        std::vector<DescendantReading> readings;
+        for (RegistryEntry d : *found)
+            readings.push_back({className(d), properties(d)});
+        return readings;
+    }
     /// Whether the system publishes its USB-C ports here at all. Not so where the operating system
     /// lacks the driver for them (Linux on a Mac without its Type-C driver): missing port
     /// controllers then say nothing about the hardware.

@@ -146,17 +146,16 @@ bool hasConnectedProperty(const PropertyDictionary& properties) { return hasConn
 SubtreeState readSubtreeState(const Registry& registry, RegistryEntry entry)
 {
     SubtreeState state;
-    const auto descendants = registry.descendants(entry);
+    const auto descendants = registry.readDescendants(entry);
     if (!descendants)
         return state;
     QStringList texts;
-    for (RegistryEntry d : *descendants) {
-        const std::optional<QString> name = registry.className(d);
-        if (name)
-            state.classNames << *name;
-        PropertyDictionary properties = registry.properties(d).value_or(PropertyDictionary());
+    for (const DescendantReading& d : *descendants) {
+        if (d.className)
+            state.classNames << *d.className;
+        PropertyDictionary properties = d.properties.value_or(PropertyDictionary());
         texts << textForm(properties);
-        if (name && name->contains(powerSourceClassFragment))
+        if (d.className && d.className->contains(powerSourceClassFragment))
             state.powerSources.push_back(std::move(properties));
     }
     state.text = texts.join(u' ');

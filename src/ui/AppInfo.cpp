@@ -2,11 +2,47 @@
 
 #include "diagnosis/DiagnosisReport.h"
 
+#if defined(Q_OS_MACOS)
+#include <CoreFoundation/CoreFoundation.h>
+#endif
+
 namespace kw::ui {
 
 using namespace Qt::StringLiterals;
 
-QString AppInfo::version() { return QStringLiteral(KABELWACHT_VERSION); }
+QString AppInfo::version()
+{
+#if defined(Q_OS_MACOS)
+    // The bundle's own word, as its Info.plist says it.
+    const CFBundleRef bundle = CFBundleGetMainBundle(); // not ours to release
+    const CFTypeRef value = bundle ? CFBundleGetValueForInfoDictionaryKey(bundle, CFSTR("CFBundleShortVersionString"))
+                                   : nullptr;
+    if (value && CFGetTypeID(value) == CFStringGetTypeID())
+        return QString::fromCFString(static_cast<CFStringRef>(value));
+    return u"1.0.4"_s;
+#else
+    return QStringLiteral(KABELWACHT_VERSION);
+#endif
+}
+
+bool AppInfo::nativeWindowButtons()
+{
+#if defined(Q_OS_MACOS) && QT_VERSION >= QT_VERSION_CHECK(6, 9, 0)
+    return true;
+#else
+    return false;
+#endif
+}
+
+int AppInfo::windowFlags()
+{
+#if defined(Q_OS_MACOS) && QT_VERSION >= QT_VERSION_CHECK(6, 9, 0)
+    // The content reaches under a title bar without background; the system draws the three buttons.
+    return int(Qt::Window | Qt::ExpandedClientAreaHint | Qt::NoTitleBarBackgroundHint);
+#else
+    return int(Qt::Window | Qt::FramelessWindowHint);
+#endif
+}
 QString AppInfo::webDomain() { return diagnosis::links::host(); }
 QString AppInfo::websiteUrl() { return diagnosis::links::home(); }
 QString AppInfo::contactUrl() { return diagnosis::links::home() + u"/kontakt"_s; }

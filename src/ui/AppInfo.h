@@ -11,6 +11,8 @@ class AppInfo : public QObject {
     QML_ELEMENT
     QML_SINGLETON
     Q_PROPERTY(QString version READ version CONSTANT)
+    Q_PROPERTY(bool nativeWindowButtons READ nativeWindowButtons CONSTANT)
+    Q_PROPERTY(int windowFlags READ windowFlags CONSTANT)
     Q_PROPERTY(QString webDomain READ webDomain CONSTANT)
     Q_PROPERTY(QString websiteUrl READ websiteUrl CONSTANT)
     Q_PROPERTY(QString contactUrl READ contactUrl CONSTANT)
@@ -29,6 +31,10 @@ class AppInfo : public QObject {
 public:
     using QObject::QObject;
     static QString version();
+    // Where Qt keeps the system's own window buttons over content that reaches the top edge (macOS
+    // with Qt 6.9 or later), the window uses them; elsewhere it is frameless and draws its own.
+    static bool nativeWindowButtons();
+    static int windowFlags();
     static QString webDomain();
     static QString websiteUrl();
     static QString contactUrl();

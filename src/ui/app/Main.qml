@@ -18,7 +18,7 @@ ApplicationWindow {
     minimumHeight: 680
     visible: true
     title: "Kabelwacht ZIV-A Dodiv"
-    flags: Qt.Window | Qt.FramelessWindowHint
+    flags: AppInfo.windowFlags
     color: Theme.backgroundBottom
     font.family: Theme.sansFamily
 
@@ -40,7 +40,8 @@ ApplicationWindow {
         x: 14
         y: 12
         window: window
+        visible: !AppInfo.nativeWindowButtons
     }
 
-    ResizeEdges { window: window }
+    ResizeEdges { window: window; visible: !AppInfo.nativeWindowButtons }
 }
