@@ -228,7 +228,7 @@ Item {
     MessageOverlay {
         id: messageOverlay
         objectName: "messageOverlay"
-        x: root.width - 34 - infoButton.width - 12 - width
+        x: root.width - topBar.Layout.rightMargin - infoButton.width - 12 - width
         y: topBar.y + (topBar.height - height) / 2
         message: root.model.transientMessage
     }

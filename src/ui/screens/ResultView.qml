@@ -18,7 +18,7 @@ Item {
     readonly property Item focusTarget: verdictHeadline
     readonly property string announcement: verdictHeadline.text
 
-    RevealFocus { flickable: scroller.contentItem }
+    RevealFocus { flickable: scroller.contentItem; margin: scroller.fade + 24 } // clear of the fade
 
     ScrollArea {
         id: scroller
