@@ -8,6 +8,9 @@
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace kw::ui {
 
@@ -89,9 +92,27 @@ bool WindowSession::showSimulator(std::shared_ptr<probe::SimulatedMac> mac, QStr
         return false;
     }
     m_simulatorWindow->QObject::setParent(&m_engine); // goes with the engine, before the model
-    if (m_window)
-        m_simulatorWindow->setPosition(m_window->x() + m_window->width() + 16, m_window->y());
+    if (m_window && m_window->screen()) {
+        const QRect frame = placeBeside(m_window->frameGeometry(), m_simulatorWindow->frameGeometry().size(),
+                                        m_window->screen()->availableGeometry());
+        const QMargins margins = m_simulatorWindow->frameMargins();
+        m_simulatorWindow->setGeometry(frame.marginsRemoved(margins));
+    }
     return true;
+}
+
+QRect placeBeside(const QRect& main, QSize size, const QRect& screen)
+{
+    constexpr int gap = 16;
+    size = size.boundedTo(screen.size());
+    // Right of the main window where it fits whole; else as far right as the screen allows, over
+    // the main window's right part, where the sidebar and the screen's heading stay in sight.
+    int x = main.right() + 1 + gap;
+    if (x + size.width() > screen.right() + 1)
+        x = screen.right() + 1 - size.width();
+    x = std::max(x, screen.left());
+    const int y = std::clamp(main.top(), screen.top(), screen.bottom() + 1 - size.height());
+    return QRect(QPoint(x, y), size);
 }
 
 } // namespace kw::ui

@@ -3,6 +3,7 @@
 #include "diagnosis/DiagnosticViewModel.h"
 
 #include <QImage>
+#include <QRect>
 #include <QQmlApplicationEngine>
 
 #include <memory>
@@ -20,6 +21,11 @@ class HardwareSimulator;
 // Qt Quick's software renderer, unless the environment names another (QT_QUICK_BACKEND,
 // QSG_RHI_BACKEND). Call before the first window is made.
 void useDefaultRenderer();
+
+// Where a window of this size opens beside the main window: wholly on the screen's available
+// area, to the right of the main window where there is room, else overlapping its right part.
+// All rectangles include the window frames.
+QRect placeBeside(const QRect& main, QSize size, const QRect& screen);
 
 // One program window with its diagnosis model. The caller supplies time, the probe and the
 // clipboard and browser, so the same window serves the desktop, screenshots and tests.

@@ -4,7 +4,11 @@
 #include "ui/SimulatedWindow.h"
 
 #include <QGuiApplication>
+#include <QPointer>
+#include <QQmlEngine>
 #include <QQuickItem>
+#include <QScreen>
+#include <QSignalSpy>
 #include <QQuickWindow>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
@@ -303,7 +307,7 @@ TEST_P(ByKeyboard, AFullDiagnosis)
     expectOneRing(session->window());
     key(Qt::Key_Return);
     ASSERT_EQ(focusName(), u"doneButton"_s);
-    QQuickItem* sheet = session->window()->activeFocusItem();
+    QPointer<QQuickItem> sheet = session->window()->activeFocusItem();
     while (sheet && !sheet->inherits("QQuickPopupItem"))
         sheet = sheet->parentItem();
     ASSERT_TRUE(sheet);
@@ -321,7 +325,7 @@ TEST_P(ByKeyboard, AFullDiagnosis)
     EXPECT_EQ(focusName(), u"termsLink"_s);
     expectOneRing(session->window());
     key(Qt::Key_Escape);
-    EXPECT_FALSE(sheet->property("visible").toBool());
+    EXPECT_TRUE(!sheet || !sheet->isVisible()) << "the sheet is gone once closed";
     EXPECT_EQ(focusName(), u"infoButton"_s);
 
     tabTo(u"startButton"_s);
@@ -382,6 +386,37 @@ TEST_P(ByKeyboard, AFullDiagnosis)
     EXPECT_FALSE(findIn(session->window()->activeFocusItem(), u"focusRing"_s)->isVisible());
     key(Qt::Key_Tab);
     expectOneRing(session->window());
+}
+
+// The window buttons are the reader's and the mouse's: a Tab and a Space never end the program,
+// the platform's keys close and quit it, and a reader's press still closes it.
+TEST_P(ByKeyboard, TheWindowButtonsAreNoTabStops)
+{
+    QStringList round;
+    for (int i = 0; i < 12; ++i) {
+        key(Qt::Key_Tab);
+        round << focusName();
+    }
+    for (const QString& button : {u"closeButton"_s, u"minimiseButton"_s, u"zoomButton"_s})
+        EXPECT_FALSE(round.contains(button)) << "Tab goes round " << round.join(u", "_s).toStdString();
+    EXPECT_TRUE(round.contains(u"startButton"_s) && round.contains(u"infoButton"_s)) << round.join(u", "_s).toStdString();
+    key(Qt::Key_Space);
+    EXPECT_TRUE(session->window()->isVisible());
+
+    QSignalSpy quit(qmlEngine(session->window()), &QQmlEngine::quit);
+    key(Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(quit.count(), 1) << "Ctrl+Q quits";
+    EXPECT_TRUE(session->window()->isVisible());
+    key(Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(session->window()->isVisible()) << "Ctrl+W closes the window";
+
+    session->window()->show();
+    settle();
+    QQuickItem* close = find(u"closeButton"_s);
+    ASSERT_TRUE(close);
+    QMetaObject::invokeMethod(close, "clicked"); // what the reader's press does, through the base
+    settle();
+    EXPECT_FALSE(session->window()->isVisible());
 }
 
 TEST_P(ByKeyboard, TheDamagedControllerScreen)
@@ -449,6 +484,40 @@ TEST_P(WornSocket, TheResultNamesTheSocketThatChargesBelowTheOthers)
 
 INSTANTIATE_TEST_SUITE_P(DefaultSize, WornSocket, ::testing::Values(QSize(1080, 740)),
                          [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
+
+// The simulator's window opens wholly on the main window's screen: beside it where there is room,
+// else over its right part.
+TEST(SimulatorWindow, OpensWhollyOnTheScreen)
+{
+    const QSize simulator(430, 740);
+    for (const QRect screen : {QRect(0, 0, 1280, 900), QRect(0, 0, 1024, 768), QRect(1920, 0, 1280, 900),
+                               QRect(0, 0, 2560, 1440)}) {
+        for (const QPoint at : {QPoint(0, 0), QPoint(100, 60), QPoint(screen.right() - 1080, screen.bottom() - 740)}) {
+            const QRect main(screen.topLeft() + at, QSize(1080, 740));
+            const QRect placed = ui::placeBeside(main, simulator, screen);
+            const auto where = [&] {
+                return QString(u"main %1,%2 on %3x%4+%5"_s).arg(main.x()).arg(main.y()).arg(screen.width())
+                    .arg(screen.height()).arg(screen.x()).toStdString();
+            };
+            EXPECT_TRUE(screen.contains(placed)) << where();
+            EXPECT_EQ(placed.height(), std::min(740, screen.height())) << where();
+            if (main.right() + 16 + simulator.width() <= screen.right())
+                EXPECT_GT(placed.left(), main.right()) << "beside it, where there is room: " << where();
+            else
+                EXPECT_EQ(placed.right(), screen.right()) << "over its right part: " << where();
+        }
+    }
+    // Taller than the screen: as high as the screen.
+    EXPECT_EQ(ui::placeBeside(QRect(0, 0, 1080, 740), QSize(430, 900), QRect(0, 0, 1024, 768)), QRect(594, 0, 430, 768));
+}
+
+TEST_P(EndToEnd, TheSimulatorWindowLiesOnTheMainWindowsScreen)
+{
+    const QRect screen = session->window()->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(session->simulatorWindow()->frameGeometry()))
+        << session->simulatorWindow()->x() << "," << session->simulatorWindow()->y() << " on " << screen.width() << "x"
+        << screen.height();
+}
 
 INSTANTIATE_TEST_SUITE_P(WindowSizes, ByKeyboard, ::testing::Values(QSize(1080, 740), QSize(980, 680)),
                          [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickItemGrabResult>
@@ -145,6 +146,88 @@ TEST_F(OnScreen, EveryScreenChangeLeavesNothingBehind)
     step("legalSheet", [&] { session->setLegalSheetShown(true); });
     step("legalSheetClosed", [&] { session->setLegalSheetShown(false); });
     step("intro", [&] { model.resetDiagnosis(); });
+}
+
+namespace {
+
+QImage grab(QQuickItem* item)
+{
+    QSharedPointer<QQuickItemGrabResult> result = item->grabToImage();
+    if (!result)
+        return {};
+    bool ready = false;
+    QObject::connect(result.data(), &QQuickItemGrabResult::ready, [&] { ready = true; });
+    if (!QTest::qWaitFor([&] { return ready; }, 10000))
+        return {};
+    return result->image().convertToFormat(QImage::Format_ARGB32);
+}
+
+// Pixels of two pictures of one size that differ beyond the tolerance.
+int differentPixels(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return a.width() * a.height();
+    int different = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x)
+            if (std::max({std::abs(qRed(p[x]) - qRed(q[x])), std::abs(qGreen(p[x]) - qGreen(q[x])),
+                          std::abs(qBlue(p[x]) - qBlue(q[x])), std::abs(qAlpha(p[x]) - qAlpha(q[x]))})
+                > channelTolerance)
+                ++different;
+    }
+    return different;
+}
+
+} // namespace
+
+// "Neue Diagnose" clears the model while the old screen still slides out: the screen leaving looks
+// as it looked before, in a frame in the middle of its way out.
+TEST_F(OnScreen, ALeavingScreenShowsWhatItShowed)
+{
+    const auto leave = [&](const char* what) {
+        QQuickItem* stack = findIn(session->window()->contentItem(), u"phaseContent"_s);
+        ASSERT_TRUE(stack);
+        QPointer<QQuickItem> screen = stack->property("currentItem").value<QQuickItem*>();
+        ASSERT_TRUE(screen);
+        const QImage before = grab(screen);
+        setAnimations(true);
+        session->model().resetDiagnosis();
+        QTest::qWait(150); // about halfway out
+        ASSERT_TRUE(screen && stack->property("busy").toBool()) << what << ": the screen left at once";
+        const QImage leaving = grab(screen);
+        const int different = differentPixels(before, leaving);
+        if (different > allowedDifferentPixels || qEnvironmentVariableIsSet("KABELWACHT_KEEP_CAPTURES")) {
+            const QString folder = QDir::temp().filePath(u"kabelwacht-on-screen"_s);
+            QDir().mkpath(folder);
+            before.save(folder + u"/%1-before.png"_s.arg(QString::fromLatin1(what)));
+            leaving.save(folder + u"/%1-leaving.png"_s.arg(QString::fromLatin1(what)));
+        }
+        EXPECT_LE(different, allowedDifferentPixels) << what << ": the leaving screen changed in " << different << " pixels";
+        settleScreen();
+    };
+
+    auto& model = session->model();
+    model.startDiagnosis();
+    runUntilPhase(DiagnosticPhase::portPreparation);
+    model.beginPortTesting();
+    for (int port = 1; port <= 3; ++port) { // a negative result with three rows
+        runUntilStatus(PortTestStatus::waitingForConnection);
+        model.markCurrentPortDefective();
+    }
+    runUntilPhase(DiagnosticPhase::result);
+    settleScreen();
+    leave("result");
+
+    session.reset(); // the one window of its machine
+    const QString error = open(u"macbookpro17-1-missing-controller"_s, QString(), /*animations=*/true);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(session->window()));
+    session->model().startDiagnosis();
+    runUntilPhase(DiagnosticPhase::controllerFailure);
+    settleScreen();
+    leave("controllerFailure");
 }
 
 int main(int argc, char** argv)

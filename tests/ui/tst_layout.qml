@@ -136,10 +136,20 @@ Item {
                 model.failedResults = model.portResults.filter(r => r.state === "failed")
                 model.phase = "result"
             })
-            // The report is copied: the confirmation covers no button in sight.
+            // The report is copied: the verdict stays where it was, whole in sight below the fade
+            // under the top bar, and the confirmation covers no button in sight.
+            const scroller = findChild(view, "resultScroller")
+            const emblem = findChild(view, "verdictEmblem"), headline = findChild(view, "verdictHeadline")
+            const before = [rectIn(emblem, view), rectIn(headline, view)]
             view.model.transientMessage = "Diagnosebericht wurde kopiert."
             const capsule = findChild(view, "messageCapsule")
+            tryCompare(capsule, "opacity", 1)
             waitForRendering(view)
+            const view_ = rectIn(scroller, view)
+            const clear = { x: view_.x, y: view_.y + scroller.fade, width: view_.width, height: view_.height - 2 * scroller.fade }
+            compare(JSON.stringify([rectIn(emblem, view), rectIn(headline, view)]), JSON.stringify(before), "the verdict stays")
+            verify(inside(before[0], clear) && inside(before[1], clear), data.tag + ": the verdict is not whole in sight: "
+                   + JSON.stringify(before) + " in " + JSON.stringify(clear))
             for (const control of controls(view, [])) {
                 const r = rectIn(control, view)
                 if (inside(r, visibleArea(control, view)))

@@ -88,7 +88,7 @@ Item {
             verify(view.showLegalInformation)
             tryVerify(() => sheetOf(view).visible)
             mouseClick(findChild(sheetOf(view).contentItem, "doneButton"))
-            tryVerify(() => !sheetOf(view).visible)
+            tryVerify(() => !sheetOf(view) || !sheetOf(view).visible) // gone once closed
             verify(!view.showLegalInformation)
         }
 
@@ -97,8 +97,24 @@ Item {
             mouseClick(findChild(view, "legalLink"))
             tryVerify(() => sheetOf(view).visible)
             keyClick(Qt.Key_Return)
-            tryVerify(() => !sheetOf(view).visible)
+            tryVerify(() => !sheetOf(view) || !sheetOf(view).visible) // gone once closed
             verify(!view.showLegalInformation)
+        }
+
+        // Each time it is shown, the sheet is a new one: it opens at its top however it was left.
+        function test_sheetOpensAtItsTopAgain() {
+            const view = makeView()
+            view.showLegalInformation = true
+            tryVerify(() => sheetOf(view) && sheetOf(view).opened)
+            const body = findChild(sheetOf(view).contentItem, "sheetBody").contentItem
+            verify(body.contentHeight > body.height, "the sheet has something to scroll")
+            body.contentY = 200
+            view.showLegalInformation = false
+            tryVerify(() => !sheetOf(view) || !sheetOf(view).visible)
+            wait(20) // a user's next click comes later than the next turn of the event loop
+            view.showLegalInformation = true
+            tryVerify(() => sheetOf(view) && sheetOf(view).opened)
+            compare(findChild(sheetOf(view).contentItem, "sheetBody").contentItem.contentY, 0)
         }
 
         function test_sheetTextsAreExact() {

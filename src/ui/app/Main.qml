@@ -44,4 +44,22 @@ ApplicationWindow {
     }
 
     ResizeEdges { window: window; visible: !AppInfo.nativeWindowButtons }
+
+    // The keys for what the window buttons do; Qt reads Ctrl as Command on a Mac. Named rather than
+    // taken from the platform theme, which gives some platforms (and tests' offscreen one) none.
+    Shortcut {
+        objectName: "closeShortcut"
+        sequence: "Ctrl+W"
+        onActivated: window.close()
+    }
+    Shortcut {
+        objectName: "quitShortcut"
+        sequence: "Ctrl+Q"
+        onActivated: Qt.quit()
+    }
+    Shortcut {
+        objectName: "minimiseShortcut"
+        sequence: "Ctrl+M"
+        onActivated: window.showMinimized()
+    }
 }

@@ -1,7 +1,7 @@
 import QtQuick
 import Kabelwacht
 
-// The confirmation capsule in the bottom-trailing corner, there only while a message is.
+// The confirmation capsule, there only while a message is.
 Item {
     id: root
     property var message: null
@@ -21,7 +21,7 @@ Item {
         radius: height / 2
         color: Theme.brandDarkGreen
         opacity: root.shown ? 1 : 0
-        y: root.shown ? 0 : height + 24 // moves in from and out to the bottom edge
+        y: root.shown ? 0 : 12 // rises into place, and sinks as it goes
         Behavior on opacity { NumberAnimation { duration: Theme.overlayTransitionDuration; easing.type: Easing.InOutQuad } }
         Behavior on y { NumberAnimation { duration: Theme.overlayTransitionDuration; easing.type: Easing.InOutQuad } }
 

@@ -60,18 +60,22 @@ Item {
             Layout.fillHeight: true
             clip: true
 
-            DiagonalGradient {
+            Item {
+                id: screenBackdrop
                 anchors.fill: parent
-                startColor: Theme.backgroundTop
-                endColor: Theme.backgroundBottom
-            }
-            Glow {
-                anchors.centerIn: parent
-                anchors.horizontalCenterOffset: 300
-                anchors.verticalCenterOffset: -280
-                color: Theme.withAlpha(Theme.brandMint, 0.24)
-                diameter: 430
-                blur: 8
+                DiagonalGradient {
+                    anchors.fill: parent
+                    startColor: Theme.backgroundTop
+                    endColor: Theme.backgroundBottom
+                }
+                Glow {
+                    anchors.centerIn: parent
+                    anchors.horizontalCenterOffset: 300
+                    anchors.verticalCenterOffset: -280
+                    color: Theme.withAlpha(Theme.brandMint, 0.24)
+                    diameter: 430
+                    blur: 8
+                }
             }
 
             ColumnLayout {
@@ -79,6 +83,7 @@ Item {
                 spacing: 0
 
                 RowLayout {
+                    id: topBar
                     Layout.fillWidth: true
                     Layout.leftMargin: 34
                     Layout.rightMargin: 34
@@ -90,13 +95,20 @@ Item {
                         font.weight: Font.DemiBold
                         color: Theme.secondaryLabel
                     }
-                    StatusPill {
-                        objectName: "notice"
+                    // Taller than the title: it stands centred on the row and takes none of its height.
+                    Item {
                         visible: root.notice !== ""
                         Layout.leftMargin: 12
-                        icon: "info.circle"
-                        text: root.notice
-                        tint: Theme.cautionOrange
+                        implicitWidth: notice.implicitWidth
+                        implicitHeight: 0
+                        StatusPill {
+                            id: notice
+                            objectName: "notice"
+                            anchors.verticalCenter: parent.verticalCenter
+                            icon: "info.circle"
+                            text: root.notice
+                            tint: Theme.cautionOrange
+                        }
                     }
                     Item { Layout.fillWidth: true }
                     PlainLink {
@@ -155,6 +167,7 @@ Item {
             const next = root.screens[root.model.phase]
             if (phaseContent.currentItem && phaseContent.currentItem.phaseName === root.model.phase)
                 return // the phase was assigned again, not changed
+            root.freeze(phaseContent.currentItem)
             phaseContent.replace(null, next)
             announcer.say(phaseContent.currentItem.announcement)
             root.placeFocus()
@@ -163,6 +176,27 @@ Item {
             if (root.model.transientMessage)
                 announcer.say(root.model.transientMessage)
         }
+    }
+
+    // A screen leaves looking as it looked. The model changes the phase first and then clears what
+    // the next screen does not need; the screen going out keeps the values it showed, and takes
+    // no more presses.
+    function freeze(screen) {
+        if (!screen)
+            return
+        screen.enabled = false
+        if (screen.model !== undefined) {
+            const m = root.model
+            screen.model = {
+                phase: m.phase, hardwareReport: m.hardwareReport, portResults: m.portResults,
+                failedResults: m.failedResults, portTestStatus: m.portTestStatus,
+                secondsRemaining: m.secondsRemaining, currentPortNumber: m.currentPortNumber,
+                evaluationProgress: m.evaluationProgress, transientMessage: m.transientMessage,
+                weakPorts: m.weakPorts, reportText: m.reportText, repairPageURL: m.repairPageURL
+            }
+        }
+        if (screen.progress !== undefined)
+            screen.progress = screen.progress // the value stays, the binding goes
     }
 
     // The keyboard focus follows the diagnosis: each screen names where it belongs (its primary
@@ -190,24 +224,31 @@ Item {
         objectName: "announcer"
     }
 
+    // In the top bar, beside the info button: there it covers no button, whatever the result
+    // screen shows and wherever it is scrolled, and nothing has to move out of its way.
     MessageOverlay {
         id: messageOverlay
         objectName: "messageOverlay"
-        anchors.right: parent.right
-        anchors.bottom: parent.bottom
-        anchors.margins: 24
+        x: root.width - topBar.Layout.rightMargin - infoButton.width - 12 - width
+        y: topBar.y + (topBar.height - height) / 2
         message: root.model.transientMessage
     }
 
-    // The sheet is built when it is first asked for: the first frame need not wait for it.
+    // A fresh sheet each time it is asked for, gone once it has slid away: it keeps nothing, not
+    // even where it was scrolled, and the first frame need not wait for it.
     Loader {
         id: legalSheet
-        active: root.showLegalInformation || item !== null
+        property bool presented: false // from the moment it opens until it has closed
+        active: root.showLegalInformation || presented
         sourceComponent: LegalInformationView {
             objectName: "legalSheet"
             parent: T.Overlay.overlay
             shown: root.showLegalInformation
-            onDismissed: root.showLegalInformation = false
+            onAboutToShow: legalSheet.presented = true
+            onDismissed: {
+                root.showLegalInformation = false
+                Qt.callLater(() => legalSheet.presented = false) // not inside the sheet's own handler
+            }
         }
     }
 
@@ -244,7 +285,8 @@ Item {
             readonly property string phaseName: "result"
             model: root.model
             outerPadding: phaseContent.Layout.margins
-            overlayReach: messageOverlay.anchors.margins + messageOverlay.implicitHeight
+            backdrop: screenBackdrop
+            backdropOrigin: Qt.point(phaseContent.x, phaseContent.y)
         }
     }
 }

@@ -1,7 +1,9 @@
 import QtQuick
 import Kabelwacht
 
-// Close, minimise and zoom, as small round buttons over the sidebar's top corner.
+// Close, minimise and zoom, as small round buttons over the sidebar's top corner. As on a Mac, they
+// are no stops of the Tab chain (a Space after a Tab would otherwise end the program); a screen
+// reader still finds and presses them, and the keys of Main.qml do the same by keyboard.
 Row {
     id: root
     required property var window
@@ -15,6 +17,7 @@ Row {
         property string glyph
         width: 12; height: 12
         padding: 0
+        focusPolicy: Qt.NoFocus
         focusRingRadius: 6
         focusRingColor: "white"
         background: Rectangle {
@@ -24,7 +27,7 @@ Row {
             border.width: 0.5
         }
         contentItem: Icon {
-            visible: hover.hovered || (button.activeFocus && InputMode.keyboard)
+            visible: hover.hovered
             name: button.glyph
             size: 7.5
             color: Qt.rgba(0, 0, 0, 0.55)

@@ -5,7 +5,8 @@ import "FocusChain.js" as FocusChain
 Item {
     id: root
     required property Flickable flickable
-    property real margin: 16
+    // Room beyond the control, so that what comes after it shows too, not only its own edge.
+    property real margin: 40
     readonly property Item focused: Window.activeFocusItem
     onFocusedChanged: Qt.callLater(reveal) // after the layout has placed what just became visible
 

@@ -11,64 +11,29 @@ Item {
     // Every port responds, but one charges below what the charger gave elsewhere.
     readonly property bool limitedCharging: positive && model.weakPorts.length > 0
     readonly property color verdictColor: limitedCharging ? Theme.cautionOrange : positive ? Theme.brandGreen : Theme.alertRed
-    // The padding that the window gives every screen, and how far the copy confirmation reaches
-    // up from the window's bottom edge; both set by the window.
+    // The padding that the window gives every screen, what lies behind the screen and where the
+    // screen's corner lies on it at rest; all set by the window.
     property real outerPadding: 0
-    property real overlayReach: 0
+    property Item backdrop: null
+    property point backdropOrigin: Qt.point(0, 0)
     // The verdict is what a reader should hear first; the buttons follow it in the Tab order.
     readonly property Item focusTarget: verdictHeadline
     readonly property string announcement: verdictHeadline.text
 
-    RevealFocus { flickable: scroller.contentItem }
+    RevealFocus { flickable: scroller.contentItem; margin: scroller.fade + 24 } // clear of the fade
 
-    ScrollView {
+    ScrollArea {
         id: scroller
         objectName: "resultScroller"
-        // The view reaches into the screen's padding to the edges of the content column: the
-        // card's shadow is not cut, the scroll bar sits at the column's edge, and the end of the
-        // content has room to scroll clear of the copy confirmation.
+        // The view reaches into the screen's padding, where the content fades as it scrolls by:
+        // the card's shadow is not cut, and at either end the content rests inside the padding.
         anchors.fill: parent
         anchors.margins: -root.outerPadding
-        readonly property bool overflows: column.implicitHeight > root.height
-        readonly property real bottomRoom: overflows ? Math.max(root.outerPadding, root.overlayReach + 12) : root.outerPadding
-        contentWidth: availableWidth
-        contentHeight: column.implicitHeight + root.outerPadding + bottomRoom
-        focus: true
-
-        // More than fits shows its scroll bar all the time, not only while it moves.
-        ScrollBar.vertical.policy: overflows ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded
-        ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
-        Keys.onUpPressed: ScrollBar.vertical.decrease()
-        Keys.onDownPressed: ScrollBar.vertical.increase()
-        Keys.onPressed: event => {
-            const bar = ScrollBar.vertical
-            const page = availableHeight / Math.max(1, contentHeight)
-            switch (event.key) {
-            case Qt.Key_PageUp: bar.position = Math.max(0, bar.position - page); break
-            case Qt.Key_PageDown:
-            case Qt.Key_Space: bar.position = Math.min(1 - bar.size, bar.position + page); break
-            case Qt.Key_Home: bar.position = 0; break
-            case Qt.Key_End: bar.position = 1 - bar.size; break
-            default: return
-            }
-            event.accepted = true
-        }
-
-        // The copy confirmation would cover the buttons at the foot of a long result: scroll to
-        // the end, where there is room for it.
-        function clearConfirmation() {
-            if (!root.model.transientMessage || !overflows)
-                return
-            const view = contentItem
-            view.contentY = Math.max(0, view.contentHeight - view.height)
-        }
-        onOverflowsChanged: Qt.callLater(clearConfirmation)
-        onContentHeightChanged: Qt.callLater(clearConfirmation) // rows that wrap late make it longer
-        Component.onCompleted: Qt.callLater(clearConfirmation)
-        Connections {
-            target: root.model
-            function onTransientMessageChanged() { Qt.callLater(scroller.clearConfirmation) }
-        }
+        fade: root.outerPadding
+        barInset: root.outerPadding / 2 - 4
+        backdrop: root.backdrop
+        backdropOrigin: Qt.point(root.backdropOrigin.x - root.outerPadding, root.backdropOrigin.y - root.outerPadding)
+        contentHeight: column.implicitHeight + 2 * root.outerPadding
 
         ColumnLayout {
             id: column
@@ -85,6 +50,7 @@ Item {
                     width: parent.width
                     spacing: 17
                     Rectangle {
+                        objectName: "verdictEmblem"
                         Layout.alignment: Qt.AlignHCenter
                         width: 108; height: 108
                         radius: 54
