@@ -302,6 +302,7 @@ TEST(PortTest, WithoutReportOnePortIsTested)
     ASSERT_TRUE(h.untilStatus(PortTestStatus::success));
     EXPECT_EQ(h.model->portResults().at(0).state, model::PortResultState::limited);
     EXPECT_FALSE(h.model->portResults().at(0).adapterWatts);
+    EXPECT_EQ(h.model->portResults().at(0).note, fixed::resultNotes::limited);
     ASSERT_TRUE(h.untilPhase(DiagnosticPhase::evaluating, 1s));
 }
 
