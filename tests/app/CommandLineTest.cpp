@@ -411,6 +411,16 @@ TEST(CommandLine, ImportNeverWritesOverItsInputOrWhatIsNotAFile)
     EXPECT_EQ(overHardware.status, 2);
     EXPECT_EQ(contentOf(dump), original);
     EXPECT_EQ(contentOf(hardware), contentOf(realMac + u"hardware.json"_s));
+    // Nor over the battery service, however the path names it; refused before anything is read.
+    const QString battery = dir.filePath(u"battery.plist"_s);
+    writeFile(battery, "the customer's battery service\n");
+    for (const QString& out : {battery, dir.path() + u"/./battery.plist"_s}) {
+        const CliRun overBattery = kabelwacht({u"import-ioreg"_s, dump, u"--battery"_s, battery, u"--out"_s, out});
+        EXPECT_EQ(overBattery.status, 2) << out.toStdString();
+        EXPECT_EQ(overBattery.output,
+                  u"kabelwacht import-ioreg: %1: is the input %2; name a new file for the machine file\n"_s.arg(out, battery));
+    }
+    EXPECT_EQ(contentOf(battery), "the customer's battery service\n");
 
     // A FIFO would block the writer, a device or a folder would be replaced by a rename.
     const QString fifo = dir.filePath(u"fifo"_s);
