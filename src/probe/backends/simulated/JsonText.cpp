@@ -33,23 +33,23 @@ int hexDigit(char c)
     return 0;
 }
 
+// Passes the string whose opening quote is at i; i ends after the closing quote.
+void skipString(const QByteArray& json, qsizetype& i)
+{
+    for (++i; i < json.size() && json[i] != '"'; ++i)
+        if (json[i] == '\\')
+            ++i;
+    ++i;
+}
+
 // The text of a string whose opening quote is at i; i ends after the closing quote. The JSON is
 // known to be valid, so the escapes are too.
 QString readString(const QByteArray& json, qsizetype& i)
 {
-    ++i;
-    const qsizetype start = i;
-    bool escaped = false;
-    while (i < json.size() && json[i] != '"') {
-        if (json[i] == '\\') {
-            escaped = true;
-            ++i;
-        }
-        ++i;
-    }
-    const QByteArray raw = json.mid(start, i - start);
-    ++i;
-    if (!escaped)
+    const qsizetype start = i + 1;
+    skipString(json, i);
+    const QByteArray raw = json.mid(start, i - 1 - start);
+    if (!raw.contains('\\'))
         return QString::fromUtf8(raw);
     QString text;
     QByteArray plain;
@@ -116,7 +116,7 @@ QByteArray jsonTextKeepingReals(const QJsonDocument& document)
     while (i < json.size()) {
         const char c = json[i];
         if (c == '"') {
-            readString(json, i);
+            skipString(json, i);
         } else if (c == '-' || std::isdigit(static_cast<unsigned char>(c))) {
             // Qt's integers are 64-bit, so a number that does not fit was a real.
             if (integerBeyond64Bits(json, i)) {
