@@ -29,6 +29,13 @@ QString passedNote(std::optional<std::int64_t> adapterWatts)
 }
 const QString limitedNote = u"Der Ladevorgang wurde erkannt. Dieses Intel-Modell erlaubt macOS jedoch keine eindeutige "
                             u"Zuordnung zum physischen Anschluss."_s;
+const QString limitedNoteWithoutPortData = u"Der Ladevorgang wurde erkannt. Linux veröffentlicht auf diesem Mac keine "
+                                           u"USB-C Anschlussdaten, daher ist keine Zuordnung zum physischen Anschluss "
+                                           u"möglich."_s;
+const QString& limitedNoteFor(const std::optional<model::HardwareReport>& report)
+{
+    return report && !report->portDataPublished ? limitedNoteWithoutPortData : limitedNote;
+}
 const QString timeoutNote =
     u"Innerhalb des Prüfzeitraums wurde an diesem Anschluss kein USB-C Ladevorgang erkannt."_s;
 const QString reportCopied = u"Diagnosebericht wurde kopiert."_s;

@@ -24,6 +24,9 @@ QString repairPageMacBookNeo();
 namespace texts {
 QString passedNote(std::optional<std::int64_t> adapterWatts);
 extern const QString limitedNote;
+extern const QString limitedNoteWithoutPortData;
+// The note of a limited result: an Intel Mac's, or that of a Mac whose system publishes no port data.
+const QString& limitedNoteFor(const std::optional<model::HardwareReport>& report);
 extern const QString timeoutNote;
 extern const QString reportCopied;
 } // namespace texts

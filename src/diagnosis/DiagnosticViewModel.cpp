@@ -222,7 +222,7 @@ Task DiagnosticViewModel::portMonitoring()
             } else {
                 setPortTestStatus(PortTestStatus::success);
                 appendPortResult(model::PortTestResult::make(currentPortNumber(), PortResultState::limited, std::nullopt,
-                                                             power.adapterWatts, texts::limitedNote));
+                                                             power.adapterWatts, texts::limitedNoteFor(m_hardwareReport)));
                 startTask(advanceAfterDelay());
                 co_return;
             }

@@ -19,6 +19,8 @@ struct HardwareReport {
     std::vector<PortDescriptor> portDescriptors;
     bool controllerCheckIsConclusive = false;
     bool probableControllerFailure = false;
+    // False where the system publishes no USB-C port data at all (Linux without a Type-C driver).
+    bool portDataPublished = true;
     QStringList notes;
 };
 

@@ -130,6 +130,7 @@ model::HardwareReport assembleHardwareReport(const model::MacIdentity& identity,
     report.rawControllerCount = appleSilicon ? std::int64_t(all.size()) : genericControllerCount;
     report.controllerCheckIsConclusive = judged && *count > 0;
     report.probableControllerFailure = judged && *count >= 1 && std::int64_t(report.portDescriptors.size()) < *count;
+    report.portDataPublished = portDataPublished;
 
     if (appleSilicon && !portDataPublished)
         report.notes << notes::noPortDataFromLinux;

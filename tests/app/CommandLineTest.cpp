@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <sys/stat.h>
 
 using namespace kw::probe;
@@ -421,6 +423,16 @@ TEST(CommandLine, ImportNeverWritesOverItsInputOrWhatIsNotAFile)
     EXPECT_EQ(overHardware.status, 2);
     EXPECT_EQ(contentOf(dump), original);
     EXPECT_EQ(contentOf(hardware), contentOf(realMac + u"hardware.json"_s));
+    // Nor over the battery service, however the path names it; refused before anything is read.
+    const QString battery = dir.filePath(u"battery.plist"_s);
+    writeFile(battery, "the customer's battery service\n");
+    for (const QString& out : {battery, dir.path() + u"/./battery.plist"_s}) {
+        const CliRun overBattery = kabelwacht({u"import-ioreg"_s, dump, u"--battery"_s, battery, u"--out"_s, out});
+        EXPECT_EQ(overBattery.status, 2) << out.toStdString();
+        EXPECT_EQ(overBattery.output,
+                  u"kabelwacht import-ioreg: %1: is the input %2; name a new file for the machine file\n"_s.arg(out, battery));
+    }
+    EXPECT_EQ(contentOf(battery), "the customer's battery service\n");
 
     // A FIFO would block the writer, a device or a folder would be replaced by a rename.
     const QString fifo = dir.filePath(u"fifo"_s);
@@ -526,8 +538,13 @@ TEST(CommandLine, ARecordingThatCannotBeWrittenIsNoSuccessAndLeavesNothing)
 
 TEST(CommandLine, ATreeWithMorePortsThanAnyComputerIsRefusedAtOnce)
 {
-    // In memory where the system has it: thousands of folders are slow to remove from some disks.
-    QTemporaryDir many(QDir(u"/dev/shm"_s).exists() ? u"/dev/shm/kabelwacht-test-XXXXXX"_s : QString());
+    // In memory where the system lets us: thousands of folders are slow to remove from some disks.
+    // Where /dev/shm is missing or not writable, the ordinary temporary folder.
+    auto inMemory = std::make_unique<QTemporaryDir>(u"/dev/shm/kabelwacht-test-XXXXXX"_s);
+    if (!inMemory->isValid())
+        inMemory = std::make_unique<QTemporaryDir>();
+    const QTemporaryDir& many = *inMemory;
+    ASSERT_TRUE(many.isValid()) << many.errorString().toStdString();
     for (int i = 0; i < 2000; ++i)
         ASSERT_TRUE(QDir().mkpath(many.filePath(u"sys/class/typec/port%1"_s.arg(i))));
     // Read port by port, such a tree once took minutes; it is refused before it is read.
@@ -538,6 +555,7 @@ TEST(CommandLine, ATreeWithMorePortsThanAnyComputerIsRefusedAtOnce)
     EXPECT_EQ(kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, many.path(), u"--out"_s, many.filePath(u"rec"_s)}).status, 2);
 
     QTemporaryDir most;
+    ASSERT_TRUE(most.isValid()) << most.errorString().toStdString();
     for (int i = 0; i < 64; ++i)
         ASSERT_TRUE(QDir().mkpath(most.filePath(u"sys/class/typec/port%1"_s.arg(i))));
     const CliRun read = kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s, most.path()});

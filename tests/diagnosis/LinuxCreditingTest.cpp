@@ -1,6 +1,7 @@
 // Port tests on recorded Linux trees: the ports and the power are the tree's, only the moment the
 // charger goes in is the test's.
 #include "DiagnosisHarness.h"
+#include "support/FixedTexts.h"
 
 #include "probe/backends/sysfs/SysfsPlatform.h"
 
@@ -27,7 +28,12 @@ public:
     model::HardwareReport buildHardwareReport() const override { return m_probe.buildHardwareReport(); }
     model::PowerSnapshot readPowerSnapshot() const override
     {
-        return m_pluggedIn ? m_probe.readPowerSnapshot() : model::PowerSnapshot{};
+        if (!m_pluggedIn)
+            return {};
+        // A tree recorded on battery gets its charger from the test; what the tree says of it stays.
+        model::PowerSnapshot power = m_probe.readPowerSnapshot();
+        power.externalPowerConnected = true;
+        return power;
     }
     std::vector<model::PortObservation> observePorts(const std::vector<model::PortDescriptor>& ports) const override
     {
@@ -154,4 +160,34 @@ TEST(LinuxCrediting, TheSameChargerFallingBackToFiveVoltsNamesTheWornPort)
     EXPECT_TRUE(report.contains(u"  Mit demselben Netzteil wurden an Anschluss 1 94 W vereinbart, hier nur 5 V und 15 W. Das "
                                 u"deutet auf eine abgenutzte Buchse oder einen beschädigten Ladepfad hin."_s))
         << h.model->reportText().toStdString();
+}
+
+TEST(LinuxCrediting, AnAppleSiliconMacWithoutItsTypeCDriverGetsLimitedResultsThatSayWhy)
+{
+    // No ports published: each charge is a limited result, and its note blames Linux, not an Intel
+    // model or macOS, neither of which this machine is.
+    auto tree = std::make_shared<RecordedTreeProbe>(u"m1-air-no-typec-driver"_s);
+    Harness h(tree);
+    h.startPortTests();
+    const auto& report = *h.model->hardwareReport();
+    ASSERT_TRUE(report.identity.isAppleSilicon);
+    ASSERT_FALSE(report.portDataPublished);
+    ASSERT_EQ(report.expectedPortCount, 2);
+    for (int port = 1; port <= 2; ++port) {
+        ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection)) << "port " << port;
+        tree->plugIn();
+        ASSERT_TRUE(h.untilStatus(PortTestStatus::success)) << "port " << port;
+        tree->pullOut();
+    }
+    ASSERT_TRUE(h.untilPhase(DiagnosticPhase::result));
+
+    ASSERT_EQ(h.model->portResults().size(), 2u);
+    for (const auto& result : h.model->portResults()) {
+        EXPECT_EQ(result.state, model::PortResultState::limited);
+        EXPECT_EQ(result.note, fixed::resultNotes::limitedWithoutPortData);
+    }
+    const QString text = h.model->reportText();
+    EXPECT_EQ(text.count(fixed::resultNotes::limitedWithoutPortData), 2) << text.toStdString();
+    EXPECT_FALSE(text.contains(u"Intel"_s)) << text.toStdString();
+    EXPECT_FALSE(text.contains(u"macOS"_s)) << text.toStdString();
 }

@@ -4,6 +4,8 @@
 
 #include <QSignalSpy>
 
+#include <condition_variable>
+
 using namespace kw;
 using namespace kw::test;
 using namespace Qt::StringLiterals;
@@ -302,6 +304,7 @@ TEST(PortTest, WithoutReportOnePortIsTested)
     ASSERT_TRUE(h.untilStatus(PortTestStatus::success));
     EXPECT_EQ(h.model->portResults().at(0).state, model::PortResultState::limited);
     EXPECT_FALSE(h.model->portResults().at(0).adapterWatts);
+    EXPECT_EQ(h.model->portResults().at(0).note, fixed::resultNotes::limited);
     ASSERT_TRUE(h.untilPhase(DiagnosticPhase::evaluating, 1s));
 }
 
@@ -397,6 +400,83 @@ TEST(Lifecycle, ResetEndsTheMonitoringTask)
     EXPECT_EQ(status.count(), 0);
     EXPECT_TRUE(h.model->monitoringTask().isFinished());
     EXPECT_EQ(h.model->phase(), DiagnosticPhase::intro);
+}
+
+namespace {
+
+// The fake's power readings wait at a gate until the test opens it, so the test can act on the
+// model while a reading is under way.
+class GatedPowerProbe final : public probe::HardwareProbe {
+public:
+    explicit GatedPowerProbe(std::shared_ptr<FakeProbe> inner) : fake(std::move(inner)) {}
+    void close() { std::lock_guard l(m); isOpen = false; }
+    void open()
+    {
+        std::lock_guard l(m);
+        isOpen = true;
+        changed.notify_all();
+    }
+    // True once a reading waits at the closed gate.
+    bool readingWaits(std::chrono::seconds limit)
+    {
+        std::unique_lock l(m);
+        return changed.wait_for(l, limit, [&] { return waiting > 0; });
+    }
+
+    model::HardwareReport buildHardwareReport() const override { return fake->buildHardwareReport(); }
+    model::PowerSnapshot readPowerSnapshot() const override
+    {
+        {
+            std::unique_lock l(m);
+            ++waiting;
+            changed.notify_all();
+            changed.wait(l, [&] { return isOpen; });
+            --waiting;
+        }
+        return fake->readPowerSnapshot();
+    }
+    std::vector<model::PortObservation> observePorts(const std::vector<model::PortDescriptor>& ports) const override
+    {
+        return fake->observePorts(ports);
+    }
+
+    const std::shared_ptr<FakeProbe> fake;
+
+private:
+    mutable std::mutex m;
+    mutable std::condition_variable changed;
+    mutable int waiting = 0;
+    bool isOpen = true;
+};
+
+} // namespace
+
+TEST(Lifecycle, AResetOrNewStartWhileAPowerReadingIsUnderWayEndsTheMonitoringTask)
+{
+    // The reading comes back after the task was cancelled: the task must look again before it acts
+    // on it, or the charger that arrived meanwhile would be checked and credited.
+    for (const auto& [name, operation] : std::vector<std::pair<const char*, void (DiagnosticViewModel::*)()>>{
+             {"resetDiagnosis", &DiagnosticViewModel::resetDiagnosis},
+             {"startDiagnosis", &DiagnosticViewModel::startDiagnosis}}) {
+        auto fake = std::make_shared<FakeProbe>();
+        fake->setReport(reportWithPorts(2, 2));
+        auto gated = std::make_shared<GatedPowerProbe>(fake);
+        Harness h{std::shared_ptr<const probe::HardwareProbe>(gated)};
+        h.startPortTests();
+        gated->close();
+        // The next poll starts a reading; with no timer left, the task waits for it.
+        ASSERT_TRUE(h.scheduler.runUntil([&] { return h.scheduler.pendingTimers() == 0 && gated->readingWaits(10s); }, 1s))
+            << name;
+        fake->setActive({101});
+        fake->setPower(true, 96);
+        (h.model.get()->*operation)();
+        QSignalSpy status(h.model.get(), &DiagnosticViewModel::portTestStatusChanged);
+        gated->open();
+        h.advance(60s);
+        EXPECT_EQ(status.count(), 0) << name;
+        EXPECT_TRUE(h.model->portResults().empty()) << name;
+        EXPECT_TRUE(h.model->monitoringTask().isFinished()) << name;
+    }
 }
 
 TEST(Lifecycle, DestroyingTheModelMidRunIsSafe)

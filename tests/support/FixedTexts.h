@@ -35,6 +35,10 @@ inline const QString passedWithoutWatts = u"USB-C Power Delivery und externe Str
 inline const QString limited =
     u"Der Ladevorgang wurde erkannt. Dieses Intel-Modell erlaubt macOS jedoch keine eindeutige Zuordnung zum "
     u"physischen Anschluss."_s;
+// Ours: a limited result where Linux publishes no port data.
+inline const QString limitedWithoutPortData =
+    u"Der Ladevorgang wurde erkannt. Linux veröffentlicht auf diesem Mac keine USB-C Anschlussdaten, daher ist "
+    u"keine Zuordnung zum physischen Anschluss möglich."_s;
 inline const QString timeout = u"Innerhalb des Prüfzeitraums wurde an diesem Anschluss kein USB-C Ladevorgang erkannt."_s;
 } // namespace resultNotes
 

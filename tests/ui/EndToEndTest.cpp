@@ -3,6 +3,7 @@
 #include "support/FixedTexts.h"
 #include "ui/SimulatedWindow.h"
 
+#include <QColor>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QQmlEngine>
@@ -32,9 +33,10 @@ namespace {
 // Each run at a window size a user can set: the default and the smallest.
 class EndToEnd : public ::testing::TestWithParam<QSize>, protected test::SimulatedWindow {
 protected:
+    virtual QString machine() const { return probe::defaultMachineName; }
     void SetUp() override
     {
-        QString error = open(probe::defaultMachineName, QStringLiteral(KW_PROFILER_HELPER), /*animations=*/false);
+        QString error = open(machine(), QStringLiteral(KW_PROFILER_HELPER), /*animations=*/false);
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         ASSERT_TRUE(session->showSimulator(mac, error)) << error.toStdString();
         session->window()->resize(GetParam());
@@ -199,6 +201,52 @@ TEST_P(EndToEnd, AFullDiagnosisByMouse)
     EXPECT_TRUE(find(u"messageOverlay"_s)->isVisible());
     click(u"repairButton"_s);
     EXPECT_EQ(services.openedUrls, QStringList{u"https://"_s + QStringLiteral(KW_MAKER_HOST) + fixed::paths::repairPro});
+}
+
+TEST_P(EndToEnd, TheSamePortAgainIsAlreadyTested)
+{
+    click(u"startButton"_s);
+    runUntilPhase(DiagnosticPhase::portPreparation);
+    click(u"beginButton"_s);
+    runUntilStatus(PortTestStatus::waitingForConnection);
+    simulatorClick(u"socket1"_s, u"plug96"_s);
+    runUntilStatus(PortTestStatus::success);
+    simulatorClick(u"socket1"_s, u"unplug"_s);
+    runUntilStatus(PortTestStatus::waitingForConnection);
+    EXPECT_EQ(textOf(u"portHeading"_s), u"USB-C Anschluss 2 von 3"_s);
+
+    simulatorClick(u"socket1"_s, u"plug96"_s);
+    runUntilStatus(PortTestStatus::alreadyTested);
+    EXPECT_EQ(textOf(u"statusTitle"_s), u"Dieser Anschluss wurde bereits geprüft"_s);
+    // Caution orange, 0.88 0.54 0.10, as a text keeps it: 8 bits per channel.
+    EXPECT_EQ(find(u"statusTitle"_s)->property("color").value<QColor>().name(), u"#e08a1a"_s);
+    EXPECT_EQ(session->model().portResults().size(), 1u);
+}
+
+// The 12-inch MacBook: one port, and no port-controller services, so its charge is a limited result.
+class OnePortMac : public EndToEnd {
+protected:
+    QString machine() const override { return u"macbook10-1"_s; }
+};
+
+TEST_P(OnePortMac, BeginsItsOnlyPortTestAndEndsWithTheResult)
+{
+    click(u"startButton"_s);
+    runUntilPhase(DiagnosticPhase::portPreparation);
+    EXPECT_TRUE(textOf(u"explanation"_s).startsWith(u"Die App hat 1 USB-C bzw. Thunderbolt Anschluss für"_s));
+    click(u"beginButton"_s);
+    EXPECT_EQ(screen(), u"portTesting"_s);
+    runUntilStatus(PortTestStatus::waitingForConnection);
+    EXPECT_EQ(textOf(u"portHeading"_s), u"USB-C Anschluss 1 von 1"_s);
+    simulatorClick(u"socket1"_s, u"plug30"_s);
+    runUntilStatus(PortTestStatus::success);
+    EXPECT_EQ(textOf(u"statusTitle"_s), u"Anschluss erfolgreich geprüft"_s);
+    EXPECT_EQ(textOf(u"tally"_s), u"1 / 1 geprüft"_s);
+    ASSERT_EQ(session->model().portResults().size(), 1u);
+    EXPECT_EQ(session->model().portResults()[0].state, model::PortResultState::limited);
+    runUntilPhase(DiagnosticPhase::result);
+    EXPECT_EQ(screen(), u"result"_s);
+    EXPECT_EQ(textOf(u"verdictHeadline"_s), u"Alle USB-C Anschlüsse reagieren korrekt"_s);
 }
 
 // Keys only: the window and the simulator's window are worked by Tab, Shift+Tab, Space, Return and
@@ -523,6 +571,9 @@ INSTANTIATE_TEST_SUITE_P(WindowSizes, ByKeyboard, ::testing::Values(QSize(1080, 
                          [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
 
 INSTANTIATE_TEST_SUITE_P(WindowSizes, EndToEnd, ::testing::Values(QSize(1080, 740), QSize(980, 680)),
+                         [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
+
+INSTANTIATE_TEST_SUITE_P(WindowSizes, OnePortMac, ::testing::Values(QSize(1080, 740), QSize(980, 680)),
                          [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
 
 int main(int argc, char** argv)

@@ -99,6 +99,33 @@ Item {
             verify(Qt.colorEqual(list[2].symbolColor, Theme.brandGreen))
         }
 
+        function test_chipsSayAndShowEveryState() {
+            // A limited result counts as tested, like a passed one, whatever the machine.
+            const m = model({ portTestStatus: "waitingForConnection", hardwareReport: report(5, 0), currentPortNumber: 4,
+                              portResults: [{ ordinal: 1, state: "passed", adapterWatts: 96, note: "" },
+                                            { ordinal: 2, state: "limited", adapterWatts: null, note: "" },
+                                            { ordinal: 3, state: "failed", adapterWatts: null, note: "" }] })
+            const view = createTemporaryObject(testing, host, { model: m })
+            const chips = findChild(view, "portChips")
+            const list = []
+            for (let i = 0; i < chips.children.length; ++i)
+                if (chips.children[i].port !== undefined)
+                    list.push(chips.children[i])
+            const expected = [
+                { name: "Port 1, geprüft", symbol: "checkmark.circle.fill", color: Theme.brandGreen },
+                { name: "Port 2, geprüft", symbol: "checkmark.circle.fill", color: Theme.brandGreen },
+                { name: "Port 3, vermutlich defekt", symbol: "xmark.circle.fill", color: Theme.alertRed },
+                { name: "Port 4, wird geprüft", symbol: "circle", color: Theme.brandGreen },
+                { name: "Port 5, noch nicht geprüft", symbol: "circle", color: Theme.withAlpha(Theme.secondaryColor, 0.45) }
+            ]
+            compare(list.length, expected.length)
+            for (let i = 0; i < expected.length; ++i) {
+                compare(list[i].Accessible.name, expected[i].name)
+                compare(list[i].symbol, expected[i].symbol, expected[i].name)
+                verify(Qt.colorEqual(list[i].symbolColor, expected[i].color), expected[i].name)
+            }
+        }
+
         function test_withoutReportOneChip() {
             const view = createTemporaryObject(testing, host, { model: model({ portTestStatus: "waitingForConnection" }) })
             compare(findChild(view, "portHeading").text, "USB-C Anschluss 1 von 1")

@@ -312,7 +312,7 @@ IoregImportResult importIoreg(const IoregInput& dump, const std::optional<IoregI
                             {u"sockets"_s, sockets}};
         if (hardware)
             machine.insert(u"hardwareOverview"_s, overview);
-        QByteArray json = QJsonDocument(machine).toJson(QJsonDocument::Indented);
+        QByteArray json = jsonTextKeepingReals(QJsonDocument(machine));
         if (json.size() > maxMachineFileBytes)
             throw Problem{dump.name, u"the machine file would be larger than %1 MiB, more than the program loads"_s.arg(
                                          maxMachineFileBytes / (1024 * 1024))};

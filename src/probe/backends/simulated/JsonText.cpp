@@ -33,23 +33,23 @@ int hexDigit(char c)
     return 0;
 }
 
+// Passes the string whose opening quote is at i; i ends after the closing quote.
+void skipString(const QByteArray& json, qsizetype& i)
+{
+    for (++i; i < json.size() && json[i] != '"'; ++i)
+        if (json[i] == '\\')
+            ++i;
+    ++i;
+}
+
 // The text of a string whose opening quote is at i; i ends after the closing quote. The JSON is
 // known to be valid, so the escapes are too.
 QString readString(const QByteArray& json, qsizetype& i)
 {
-    ++i;
-    const qsizetype start = i;
-    bool escaped = false;
-    while (i < json.size() && json[i] != '"') {
-        if (json[i] == '\\') {
-            escaped = true;
-            ++i;
-        }
-        ++i;
-    }
-    const QByteArray raw = json.mid(start, i - start);
-    ++i;
-    if (!escaped)
+    const qsizetype start = i + 1;
+    skipString(json, i);
+    const QByteArray raw = json.mid(start, i - 1 - start);
+    if (!raw.contains('\\'))
         return QString::fromUtf8(raw);
     QString text;
     QByteArray plain;
@@ -87,7 +87,48 @@ QString readString(const QByteArray& json, qsizetype& i)
     return text;
 }
 
+// Reads the number that starts at i; i ends after it. Whether it is written as an integer (no
+// fraction, no exponent) that lies outside the signed 64-bit range.
+bool integerBeyond64Bits(const QByteArray& json, qsizetype& i)
+{
+    const qsizetype at = i;
+    bool integer = true;
+    while (i < json.size() && (std::isdigit(static_cast<unsigned char>(json[i])) || json[i] == '-' || json[i] == '+'
+                               || json[i] == '.' || json[i] == 'e' || json[i] == 'E')) {
+        if (json[i] == '.' || json[i] == 'e' || json[i] == 'E')
+            integer = false;
+        ++i;
+    }
+    std::int64_t value = 0;
+    return integer
+        && std::from_chars(json.constData() + at, json.constData() + i, value).ec == std::errc::result_out_of_range;
+}
+
 } // namespace
+
+QByteArray jsonTextKeepingReals(const QJsonDocument& document)
+{
+    const QByteArray json = document.toJson(QJsonDocument::Indented);
+    QByteArray out;
+    out.reserve(json.size());
+    qsizetype copied = 0;
+    qsizetype i = 0;
+    while (i < json.size()) {
+        const char c = json[i];
+        if (c == '"') {
+            skipString(json, i);
+        } else if (c == '-' || std::isdigit(static_cast<unsigned char>(c))) {
+            // Qt's integers are 64-bit, so a number that does not fit was a real.
+            if (integerBeyond64Bits(json, i)) {
+                out += json.mid(copied, i - copied) + ".0";
+                copied = i;
+            }
+        } else {
+            ++i;
+        }
+    }
+    return out + json.mid(copied);
+}
 
 std::optional<JsonTextProblem> strictJsonProblem(const QByteArray& json)
 {
@@ -129,20 +170,9 @@ std::optional<JsonTextProblem> strictJsonProblem(const QByteArray& json)
         case '-':
         case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7': case '8': case '9': {
             const qsizetype at = i;
-            bool integer = true;
-            while (i < json.size() && (std::isdigit(static_cast<unsigned char>(json[i])) || json[i] == '-' || json[i] == '+'
-                                       || json[i] == '.' || json[i] == 'e' || json[i] == 'E')) {
-                if (json[i] == '.' || json[i] == 'e' || json[i] == 'E')
-                    integer = false;
-                ++i;
-            }
-            if (integer) {
-                std::int64_t value = 0;
-                const auto [end, error] = std::from_chars(json.constData() + at, json.constData() + i, value);
-                if (error == std::errc::result_out_of_range)
-                    return JsonTextProblem{at, u"%1 does not fit in 64 bits; integers must lie from -9223372036854775808 to "
-                                               u"9223372036854775807"_s.arg(QString::fromLatin1(json.mid(at, i - at)))};
-            }
+            if (integerBeyond64Bits(json, i))
+                return JsonTextProblem{at, u"%1 does not fit in 64 bits; integers must lie from -9223372036854775808 to "
+                                           u"9223372036854775807"_s.arg(QString::fromLatin1(json.mid(at, i - at)))};
             break;
         }
         default:

@@ -4,6 +4,7 @@
 #include "probe/backends/simulated/MachineDescription.h"
 #include "probe/backends/simulated/PropertyList.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QRandomGenerator>
 
@@ -156,6 +157,28 @@ TEST(IoregImport, ValuesAMachineFileCannotHoldAreRefusedWithTheirPlace)
     // The edges of the range themselves are values like any other.
     EXPECT_EQ(roundTrip(plist(entry(2, "<key>Min</key><integer>-9223372036854775808</integer><key>Max</key><integer>"
                                        "9223372036854775807</integer>"))),
+              QString());
+}
+
+TEST(IoregImport, WholeRealsBeyond64BitsStayReals)
+{
+    // Written without a fraction, as Qt writes whole reals, they would read back as integers that do
+    // not fit in 64 bits, and the loader would refuse the imported file.
+    const QByteArray idle = plist("<array>" + entry(2) + "</array>");
+    const QByteArray overview = "{\"SPHardwareDataType\": [{\"machine_name\": \"MacBook Air\"}], "
+                                "\"e\": [99900000000409360895., -99900000000409360895., 1e17]}";
+    EXPECT_EQ(roundTrip(idle, overview), QString());
+    const IoregImportResult imported = import(idle, overview);
+    ASSERT_TRUE(imported.machine) << imported.error.toStdString();
+    const MachineLoadResult loaded = parseMachineFile(imported.json, u"imported.json"_s);
+    ASSERT_TRUE(loaded.machine) << loaded.error.toStdString();
+    const QJsonArray e = QJsonDocument::fromJson(*loaded.machine->hardwareOverviewOutput)[u"e"_s].toArray();
+    ASSERT_EQ(e.size(), 3);
+    EXPECT_EQ(e[0].toDouble(), 99900000000409360895.);
+    EXPECT_EQ(e[1].toDouble(), -99900000000409360895.);
+    EXPECT_EQ(e[2].toInteger(), 100000000000000000) << "a whole real within 64 bits may come back as an integer";
+    // Registry reals alike, value for value.
+    EXPECT_EQ(roundTrip(plist(entry(2, "<key>Huge</key><real>1e20</real><key>Low</key><real>-99900000000409360895</real>"))),
               QString());
 }
 
