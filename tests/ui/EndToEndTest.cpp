@@ -530,7 +530,7 @@ TEST_P(WornSocket, TheResultNamesTheSocketThatChargesBelowTheOthers)
     EXPECT_EQ(services.openedUrls, QStringList{u"https://"_s + QStringLiteral(KW_MAKER_HOST) + fixed::paths::repairPro});
 }
 
-INSTANTIATE_TEST_SUITE_P(DefaultSize, WornSocket, ::testing::Values(QSize(1080, 740)),
+INSTANTIATE_TEST_SUITE_P(WindowSizes, WornSocket, ::testing::Values(QSize(1080, 740)),
                          [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
 
 // The simulator's window opens wholly on the main window's screen: beside it where there is room,
