@@ -141,10 +141,7 @@ int runScriptCommand(const QCommandLineParser& parser)
 
     diagnosis::RecordingSystemServices services;
     services.onEvent = [](const QString& what, const QString& value) {
-        if (what == u"clipboard")
-            print(stderr, u"kabelwacht: the report that 'Bericht kopieren' copies: %1 lines\n"_s.arg(value.count(u'\n') + 1));
-        else
-            print(stderr, u"kabelwacht: opened %1\n"_s.arg(value));
+        print(stderr, diagnosis::headlessEventLine(what, value));
     };
     std::unique_ptr<diagnosis::Scheduler> scheduler;
     std::unique_ptr<diagnosis::script::ProgramTime> time;

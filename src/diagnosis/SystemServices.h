@@ -39,4 +39,12 @@ public:
     }
 };
 
+// The line a run without a window prints for each event of RecordingSystemServices.
+inline QString headlessEventLine(const QString& what, const QString& value)
+{
+    if (what == QStringLiteral("clipboard"))
+        return QStringLiteral("kabelwacht: the report that 'Bericht kopieren' copies: %1 lines\n").arg(value.count(u'\n') + 1);
+    return QStringLiteral("kabelwacht: opened %1\n").arg(value);
+}
+
 } // namespace kw::diagnosis

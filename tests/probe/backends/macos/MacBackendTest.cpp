@@ -228,9 +228,7 @@ TEST(MacBackendScripts, EveryScriptGivesItsExpectedOutput)
             diagnosis::RecordingSystemServices services;
             // As the program reports them on standard error.
             services.onEvent = [&produced](const QString& what, const QString& value) {
-                produced += what == u"clipboard"
-                    ? u"kabelwacht: copied the report to the clipboard (%1 lines)\n"_s.arg(value.count(u'\n') + 1)
-                    : u"kabelwacht: opened %1\n"_s.arg(value);
+                produced += diagnosis::headlessEventLine(what, value);
             };
             diagnosis::VirtualScheduler scheduler;
             diagnosis::script::VirtualProgramTime time(scheduler);
