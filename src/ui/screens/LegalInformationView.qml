@@ -128,7 +128,8 @@ T.Dialog {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 contentWidth: availableWidth
-                ScrollBar.vertical.policy: ScrollBar.AsNeeded
+                // As on the result: more than fits shows its bar all the time, not only while it moves.
+                ScrollBar.vertical.policy: contentHeight > availableHeight + 0.5 ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded
 
                 ColumnLayout {
                     width: parent.width
