@@ -186,14 +186,14 @@ Item {
             return
         screen.enabled = false
         if (screen.model !== undefined) {
+            // Every value the model publishes, as it is now; a value added to the model comes along.
             const m = root.model
-            screen.model = {
-                phase: m.phase, hardwareReport: m.hardwareReport, portResults: m.portResults,
-                failedResults: m.failedResults, portTestStatus: m.portTestStatus,
-                secondsRemaining: m.secondsRemaining, currentPortNumber: m.currentPortNumber,
-                evaluationProgress: m.evaluationProgress, transientMessage: m.transientMessage,
-                weakPorts: m.weakPorts, reportText: m.reportText, repairPageURL: m.repairPageURL
+            const values = {}
+            for (const name in m) {
+                if (typeof m[name] !== "function")
+                    values[name] = m[name]
             }
+            screen.model = values
         }
         if (screen.progress !== undefined)
             screen.progress = screen.progress // the value stays, the binding goes
