@@ -3,6 +3,8 @@
 #include "ui/ShadowImageProvider.h"
 
 #include <QPainter>
+#include <QQuickWindow>
+#include <QSGImageNode>
 #include <QPainterPath>
 #include <QRadialGradient>
 
@@ -11,12 +13,63 @@
 
 namespace kw::ui {
 
-PaintedShape::PaintedShape(QQuickItem* parent) : QQuickPaintedItem(parent)
+PaintedShape::PaintedShape(QQuickItem* parent) : QQuickItem(parent)
 {
-    setAntialiasing(true);
-    // The picture is redrawn when the item is resized, never per frame.
-    connect(this, &QQuickItem::widthChanged, this, [this] { update(); });
-    connect(this, &QQuickItem::heightChanged, this, [this] { update(); });
+    setFlag(ItemHasContents);
+}
+
+void PaintedShape::repaint()
+{
+    m_dirty = true;
+    update();
+}
+
+void PaintedShape::geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry)
+{
+    QQuickItem::geometryChange(newGeometry, oldGeometry);
+    // Moving needs no new picture; only a new size does.
+    if (newGeometry.size() != oldGeometry.size())
+        repaint();
+}
+
+void PaintedShape::itemChange(ItemChange change, const ItemChangeData& value)
+{
+    QQuickItem::itemChange(change, value);
+    if (change == ItemDevicePixelRatioHasChanged || change == ItemSceneChange)
+        repaint();
+}
+
+QSGNode* PaintedShape::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
+{
+    auto* node = static_cast<QSGImageNode*>(oldNode);
+    const QSize size(qRound(width()), qRound(height()));
+    if (size.isEmpty() || !window()) {
+        delete node;
+        return nullptr;
+    }
+    if (!node) {
+        node = window()->createImageNode();
+        node->setOwnsTexture(true);
+        m_dirty = true;
+    }
+    if (m_dirty) {
+        const qreal ratio = window()->effectiveDevicePixelRatio();
+        QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            paint(&painter);
+        }
+        // The node deletes the texture it held; the image goes when this scope ends.
+        node->setTexture(window()->createTextureFromImage(image, QQuickWindow::TextureHasAlphaChannel));
+        m_dirty = false;
+    }
+    node->setRect(QRectF(QPointF(0, 0), size));
+    // At rest the picture is drawn at its own size, pixel for pixel; a breathing shape is scaled
+    // unfiltered, as the painted items of Qt Quick are.
+    node->setFiltering(QSGTexture::Nearest);
+    return node;
 }
 
 void DiagonalGradient::paint(QPainter* painter)

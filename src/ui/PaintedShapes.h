@@ -1,20 +1,26 @@
 #pragma once
 
 #include <QColor>
-#include <QQuickPaintedItem>
+#include <QQuickItem>
 #include <QtQml/qqmlregistration.h>
 
 namespace kw::ui {
 
-// Vector shapes drawn with a painter into the item's own image. Qt Quick's vector shapes are
-// render nodes, which the software renderer paints outside their clip and then never repairs: a
+// Vector shapes drawn with a painter into a picture of the item's size. Qt Quick's vector shapes
+// are render nodes, which the software renderer paints outside their clip and then never repairs: a
 // shape that slides out of the content column leaves copies of itself on the sidebar. A painted
-// item is an ordinary image to every renderer: clipped, redrawn only when its size or look
+// picture is an ordinary image to every renderer: clipped, redrawn only when its size or look
 // changes, and cheap to move, fade or rotate.
-class PaintedShape : public QQuickPaintedItem {
+//
+// The picture is painted into an image that becomes the texture and is then let go, so each shape
+// is held once. QQuickPaintedItem keeps two full-size copies with the software renderer (its node
+// paints into a pixmap its texture still shares), which for the window's backdrops and cards came
+// to several MiB.
+class PaintedShape : public QQuickItem {
     Q_OBJECT
 public:
     explicit PaintedShape(QQuickItem* parent = nullptr);
+    virtual void paint(QPainter* painter) = 0;
 
 signals:
     void shapeChanged();
@@ -26,8 +32,15 @@ protected:
             return;
         field = value;
         emit shapeChanged();
-        update();
+        repaint();
     }
+    void repaint();
+    QSGNode* updatePaintNode(QSGNode* node, UpdatePaintNodeData* data) override;
+    void geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) override;
+    void itemChange(ItemChange change, const ItemChangeData& value) override;
+
+private:
+    bool m_dirty = true;
 };
 
 // A rounded rectangle filled with a gradient from its top-leading to its bottom-trailing corner.

@@ -453,7 +453,14 @@ MachineLoadResult loadMachineFile(const QString& path)
         return {std::nullopt, u"%1: cannot be read: %2"_s.arg(path, file.errorString())};
     if (file.size() > maxMachineFileBytes)
         return {std::nullopt, u"%1: the file is larger than %2 MiB"_s.arg(path).arg(maxMachineFileBytes / (1024 * 1024))};
-    const QByteArray content = file.read(maxMachineFileBytes + 1);
+    // In pieces: a read of the largest size allowed would reserve all of it for a file of a few KiB.
+    QByteArray content;
+    while (content.size() <= maxMachineFileBytes) {
+        const QByteArray piece = file.read(1024 * 1024);
+        if (piece.isEmpty())
+            break;
+        content += piece;
+    }
     if (content.size() > maxMachineFileBytes)
         return {std::nullopt, u"%1: the file is larger than %2 MiB"_s.arg(path).arg(maxMachineFileBytes / (1024 * 1024))};
     return parseMachineFile(content, path);
