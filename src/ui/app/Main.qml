@@ -1,10 +1,10 @@
 import QtQuick
-import QtQuick.Controls.Basic
+import QtQuick.Templates as T
 import Kabelwacht
 
 // The one window. Its title bar is hidden: the content reaches the top edge, the window is moved by
 // its background and resized at its edges, and three small buttons stand where a Mac keeps them.
-ApplicationWindow {
+T.ApplicationWindow {
     id: window
     required property var model
     // Screenshots and tests look at end states; they switch animations off.

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 import QtQuick.Layouts
 import Kabelwacht
@@ -118,16 +117,13 @@ Item {
                         size: 17
                         weight: Font.Medium
                         color: Theme.secondaryLabel
-                        ToolTip.visible: hovered
-                        ToolTip.delay: 500
-                        ToolTip.text: "Impressum und Datenschutzhinweise anzeigen"
                         Accessible.role: Accessible.Button
-                        Accessible.name: ToolTip.text
+                        Accessible.name: "Impressum und Datenschutzhinweise anzeigen"
                         onClicked: root.showLegalInformation = true
                     }
                 }
 
-                StackView {
+                T.StackView {
                     id: phaseContent
                     objectName: "phaseContent"
                     Layout.fillWidth: true

@@ -1,11 +1,11 @@
 import QtQuick
-import QtQuick.Controls.Basic
+import QtQuick.Templates as T
 import QtQuick.Layouts
 import Kabelwacht
 
 // The simulated Mac's sockets, as the case has them: plug a charger, a hub or MagSafe, unplug,
 // or break a socket. The diagnosis sees every change through the ordinary hardware probe.
-ApplicationWindow {
+T.ApplicationWindow {
     id: window
     required property var simulator
     width: 430
@@ -27,10 +27,9 @@ ApplicationWindow {
     // Beside the view, not in it: a second item there would leave the view without a content size.
     RevealFocus { flickable: scroller.contentItem }
 
-    ScrollView {
+    ScrollArea {
         id: scroller
         anchors.fill: parent
-        contentWidth: availableWidth
 
         ColumnLayout {
             id: content

@@ -1,12 +1,12 @@
 import QtQuick
-import QtQuick.Controls.Basic
+import QtQuick.Templates as T
 import Kabelwacht
 
 // A vertical scroll view as the window's long screens and the legal sheet share it: content that
 // leaves at the top or the bottom fades into the backdrop over the last `fade` points instead of
 // being cut, the bar stays on for as long as there is more than fits and keeps clear of the edges
 // by `barInset`, and the keys scroll it. Give it a contentHeight: it holds more than one item.
-ScrollView {
+T.ScrollView {
     id: root
     // What lies behind the view; the fade draws it over the content. Without one, the edges are cut.
     property Item backdrop: null
@@ -14,22 +14,23 @@ ScrollView {
     property real barInset: 0
     readonly property bool overflows: contentHeight > availableHeight + 0.5
 
+    implicitWidth: Math.max(implicitBackgroundWidth + leftInset + rightInset, contentWidth + leftPadding + rightPadding)
+    implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset, contentHeight + topPadding + bottomPadding)
     contentWidth: availableWidth
     focus: true
-    ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
-    ScrollBar.vertical: ScrollBar {
+    T.ScrollBar.vertical: ThinScrollBar {
         parent: root
         x: root.width - width - root.barInset
         y: root.barInset
         height: root.height - 2 * root.barInset
         // More than fits shows its bar all the time, not only while it moves.
-        policy: root.overflows ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded
+        policy: root.overflows ? T.ScrollBar.AlwaysOn : T.ScrollBar.AsNeeded
     }
 
-    Keys.onUpPressed: ScrollBar.vertical.decrease()
-    Keys.onDownPressed: ScrollBar.vertical.increase()
+    Keys.onUpPressed: T.ScrollBar.vertical.decrease()
+    Keys.onDownPressed: T.ScrollBar.vertical.increase()
     Keys.onPressed: event => {
-        const bar = ScrollBar.vertical
+        const bar = T.ScrollBar.vertical
         const page = availableHeight / Math.max(1, contentHeight)
         switch (event.key) {
         case Qt.Key_PageUp: bar.position = Math.max(0, bar.position - page); break
@@ -70,6 +71,8 @@ ScrollView {
             }
         }
     }
-    FadeBand { atTop: true }
-    FadeBand { atTop: false }
+    // Held in properties, not as children: a child would become scrolled content, and content that
+    // arrives before the bar leaves the bar without its size.
+    readonly property Item topFade: FadeBand { atTop: true }
+    readonly property Item bottomFade: FadeBand { atTop: false }
 }

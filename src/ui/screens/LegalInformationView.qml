@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 import QtQuick.Layouts
 import Kabelwacht
@@ -33,7 +32,7 @@ T.Dialog {
     modal: true
     dim: true
     focus: true
-    closePolicy: Popup.CloseOnEscape
+    closePolicy: T.Popup.CloseOnEscape
     padding: 0
     // A sheet hangs from the top of the window; never smaller than 680 × 620.
     width: parent ? Math.max(680, Math.min(760, parent.width - 60)) : 760
@@ -122,14 +121,11 @@ T.Dialog {
                 }
             }
 
-            ScrollView {
+            ScrollArea {
                 id: body
                 objectName: "sheetBody"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
-                contentWidth: availableWidth
-                // As on the result: more than fits shows its bar all the time, not only while it moves.
-                ScrollBar.vertical.policy: contentHeight > availableHeight + 0.5 ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded
 
                 ColumnLayout {
                     width: parent.width
