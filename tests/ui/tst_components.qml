@@ -13,6 +13,7 @@ Item {
     Component { id: secondary; SecondaryButton { text: "Fertig" } }
     Component { id: mark; DOZOvadaAppMark {} }
     Component { id: pill; StatusPill { icon: "lock.shield"; text: "100 % lokal" } }
+    Component { id: link; PlainLink { color: "black"; weight: Font.DemiBold } }
 
     TestCase {
         name: "Components"
@@ -76,6 +77,36 @@ Item {
             const inside = image.pixel(203, 300 + p.height / 2)
             for (const channel of ["r", "g", "b"])
                 fuzzyCompare(inside[channel], 1 - 0.1 * (1 - Theme.alertRed[channel]), 0.01, channel)
+        }
+
+        // A text link's ring keeps clear of the letters, whose ink reaches past the text's box:
+        // 3 of air and the ring's light inner line between the nearest letter and the green.
+        function test_linkRingClearsTheLetters_data() {
+            return [{ tag: "with a symbol", iconName: "globe", text: "www.kabelwacht-beispiel.invalid", size: 12 },
+                    { tag: "small", iconName: "", text: "Impressum / Datenschutz", size: 10.5 }]
+        }
+        function test_linkRingClearsTheLetters(data) {
+            const l = createTemporaryObject(link, host, { x: 40, y: 200, iconName: data.iconName, text: data.text, size: data.size })
+            l.forceActiveFocus()
+            keyClick(Qt.Key_Shift) // the keyboard is in use
+            verify(findChild(l, "focusRing").visible)
+            waitForRendering(l)
+            const image = grabImage(host)
+            const ink = [], ring = []
+            for (let y = 180; y < 240; ++y)
+                for (let x = 20; x < 380; ++x) {
+                    const c = image.pixel(x, y)
+                    if (isGreen(c))
+                        ring.push([x, y])
+                    else if (c.r < 0.75 && Math.abs(c.g - c.r) < 0.05)
+                        ink.push([x, y])
+                }
+            verify(ring.length > 0 && ink.length > 0)
+            let closest = Infinity
+            for (const [x, y] of ink)
+                for (const [u, v] of ring)
+                    closest = Math.min(closest, Math.hypot(x - u, y - v))
+            verify(closest >= 4.5, (closest - 2).toFixed(1) + " px of air between the letters and the ring")
         }
 
         function test_everySymbolOfTheScreensHasAGlyph() {

@@ -3,6 +3,7 @@ import QtQuick.Controls
 import QtQuick.Window
 import QtTest
 import Kabelwacht
+import "Texts.js" as Texts
 
 // Every screen whole at the sizes a user can set: each visible button and link lies in sight, or in
 // a scroll view that can bring it whole into sight, and the copy confirmation covers none of them.
@@ -294,6 +295,26 @@ Item {
             const sheet = findChild(view, "legalSheet")
             tryCompare(sheet, "opened", true)
             checkControls(sheet.contentItem, data.tag + " legal sheet")
+
+            // It scrolls as the result does: its bar stays on, and a heading scrolled half under
+            // the header fades into the sheet's backdrop instead of being cut at the edge.
+            const body = findChild(sheet.contentItem, "sheetBody")
+            verify(body.overflows)
+            compare(body.ScrollBar.vertical.policy, ScrollBar.AlwaysOn)
+            verify(body.backdrop, "the body fades into the sheet")
+            const heading = Texts.find(body.contentItem, "Impressum")
+            waitForRendering(sheet.contentItem) // laid out anew after the scrolling above
+            body.contentItem.contentY = heading.mapToItem(body.contentItem.contentItem, 0, 0).y + 9
+            waitForRendering(sheet.contentItem)
+            fuzzyCompare(heading.mapToItem(body, 0, 0).y, -9, 1)
+            const image = grabImage(host)
+            const top = Math.ceil(body.mapToItem(null, 0, 0).y)
+            const r = heading.mapToItem(null, 0, 0, heading.width, heading.height)
+            let most = 0 // against the backdrop beside the heading, on the same line
+            for (let y = top; y < top + 2; ++y)
+                for (let x = Math.floor(r.x); x < r.x + r.width; ++x)
+                    most = Math.max(most, Math.abs(image.pixel(x, y).r - image.pixel(r.x - 6, y).r))
+            verify(most < 0.1, "the heading shows at the edge with " + most.toFixed(2) + " of its contrast")
         }
     }
 }

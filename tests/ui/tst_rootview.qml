@@ -82,6 +82,40 @@ Item {
 
         function sheetOf(view) { return findChild(view, "legalSheet") }
 
+        // The info button explains itself in the window's own face, inside the window, and only
+        // while the pointer rests on it.
+        function test_infoButtonTip() {
+            const view = makeView()
+            const button = findChild(view, "infoButton")
+            const tip = findChild(view, "infoTip")
+            verify(tip, "a tip drawn by the window")
+            tip.delay = 0
+            mouseMove(button)
+            tryVerify(() => tip.visible && tip.opacity === 1)
+            compare(tip.Accessible.name, "Impressum und Datenschutzhinweise anzeigen")
+            compare(button.Accessible.name, tip.Accessible.name)
+            compare(findChild(tip, "tipText").font.family, Theme.sansFamily)
+            const r = tip.mapToItem(view, 0, 0, tip.width, tip.height)
+            verify(r.x >= 0 && r.x + r.width <= view.width && r.y > button.mapToItem(view, 0, 0).y, JSON.stringify(r))
+            mouseMove(view, view.width / 2, view.height / 2)
+            tryVerify(() => !tip.visible)
+        }
+
+        // Opened over a narrow window, the sheet leaves nothing of the simulation notice beside it.
+        function test_noticeStepsBackForTheSheet() {
+            const view = makeView()
+            view.notice = "Simulation: Dieser Computer meldet keine USB-C Anschlüsse"
+            const notice = findChild(view, "notice")
+            const shown = () => { let o = 1; for (let p = notice; p && p !== view; p = p.parent) o *= p.visible ? p.opacity : 0; return o }
+            compare(shown(), 1)
+            view.showLegalInformation = true
+            tryVerify(() => sheetOf(view) && sheetOf(view).opened)
+            compare(shown(), 0)
+            view.showLegalInformation = false
+            tryVerify(() => !sheetOf(view) || !sheetOf(view).visible)
+            tryCompare(notice.parent, "opacity", 1)
+        }
+
         function test_sheetFromInfoButtonClosedByDone() {
             const view = makeView()
             mouseClick(findChild(view, "infoButton"))

@@ -76,7 +76,21 @@ Item {
             m.secondsRemaining = 0
             compare(findChild(view, "countdownText").text, "0 s")
             compare(findChild(view, "countdownBar").fraction, 1)
+
+            // The countdown row goes with the next status: the card eases to its new height.
+            Theme.animationsEnabled = true
+            const card = findChild(view, "statusCard")
+            const from = card.height
+            const seen = []
+            const record = () => seen.push(card.height)
+            card.heightChanged.connect(record)
+            m.portTestStatus = "checking"
+            tryVerify(() => card.implicitHeight < from - 20, 1000, "the row and its spacing go")
+            tryCompare(card, "height", card.implicitHeight)
+            card.heightChanged.disconnect(record)
+            verify(seen.some(h => h < from - 2 && h > card.height + 2), "heights passed: " + seen)
         }
+        function cleanup() { Theme.animationsEnabled = false }
 
         function test_headingTallyAndChips() {
             const m = model({ portTestStatus: "waitingForConnection", hardwareReport: report(3, 3), currentPortNumber: 3,

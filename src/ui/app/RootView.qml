@@ -95,8 +95,15 @@ Item {
                         color: Theme.secondaryLabel
                     }
                     // Taller than the title: it stands centred on the row and takes none of its height.
+                    // While the legal sheet is up it goes away: beside a narrow sheet its end would
+                    // show as a stray orange fragment.
                     Item {
                         visible: root.notice !== ""
+                        opacity: legalSheet.active ? 0 : 1
+                        Behavior on opacity {
+                            enabled: Theme.animationsEnabled
+                            NumberAnimation { duration: 350; easing.type: Easing.InOutQuad }
+                        }
                         Layout.leftMargin: 12
                         implicitWidth: notice.implicitWidth
                         implicitHeight: 0
@@ -118,7 +125,7 @@ Item {
                         weight: Font.Medium
                         color: Theme.secondaryLabel
                         Accessible.role: Accessible.Button
-                        Accessible.name: "Impressum und Datenschutzhinweise anzeigen"
+                        Accessible.name: infoTip.text
                         onClicked: root.showLegalInformation = true
                     }
                 }
@@ -228,6 +235,14 @@ Item {
         x: root.width - topBar.Layout.rightMargin - infoButton.width - 12 - width
         y: topBar.y + (topBar.height - height) / 2
         message: root.model.transientMessage
+    }
+
+    HoverTip {
+        id: infoTip
+        objectName: "infoTip"
+        target: infoButton
+        hovered: infoButton.hovered && !infoButton.pressed && !legalSheet.active
+        text: "Impressum und Datenschutzhinweise anzeigen"
     }
 
     // A fresh sheet each time it is asked for, gone once it has slid away: it keeps nothing, not

@@ -3,14 +3,14 @@ import Kabelwacht
 
 // Where the keyboard is: a ring just outside the control's outline, shown while its control has
 // the focus and the user works by keyboard. A light inner line keeps it apart from a green button
-// and from the green sidebar.
+// and from the green sidebar. `gap` is the room between the outline and the ring.
 Rectangle {
     id: root
     required property Item control
     objectName: "focusRing"
     property real cornerRadius: 8
     property color ringColor: Theme.focusRing
-    readonly property real gap: 3
+    property real gap: 3
 
     anchors.fill: parent
     anchors.margins: -(gap + border.width)

@@ -53,12 +53,6 @@ T.Dialog {
 
     background: Item {
         SoftShadow { radius: 12; color: Qt.rgba(0, 0, 0, 0.25); blur: 30; offsetY: 10 }
-        DiagonalGradient {
-            anchors.fill: parent
-            radius: 12
-            startColor: Theme.backgroundTop
-            endColor: Theme.backgroundBottom
-        }
     }
 
     contentItem: Item {
@@ -77,17 +71,28 @@ T.Dialog {
                 doneButton.forceActiveFocus(Qt.TabFocusReason)
         }
 
-        Glow {
-            anchors.centerIn: parent
-            anchors.horizontalCenterOffset: 270
-            anchors.verticalCenterOffset: -310
-            color: Theme.withAlpha(Theme.brandMint, 0.2)
-            diameter: 360
-            blur: 8
+        // What the body's content fades into where it scrolls under the header and off the bottom.
+        Item {
+            id: sheetBackdrop
+            anchors.fill: parent
+            DiagonalGradient {
+                anchors.fill: parent
+                radius: 12
+                startColor: Theme.backgroundTop
+                endColor: Theme.backgroundBottom
+            }
+            Glow {
+                anchors.centerIn: parent
+                anchors.horizontalCenterOffset: 270
+                anchors.verticalCenterOffset: -310
+                color: Theme.withAlpha(Theme.brandMint, 0.2)
+                diameter: 360
+                blur: 8
+            }
         }
 
         // Beside the view, not in it: a second item there would leave the view without a content size.
-        RevealFocus { flickable: body.contentItem }
+        RevealFocus { flickable: body.contentItem; margin: body.fade + 16 } // clear of the fade
 
         ColumnLayout {
             anchors.fill: parent
@@ -121,14 +126,22 @@ T.Dialog {
                 }
             }
 
+            // Scrolls as the result does: the content rests inside the body's padding at either end
+            // and fades there as it passes under the header or off the bottom.
             ScrollArea {
                 id: body
                 objectName: "sheetBody"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
+                fade: 24
+                barInset: fade / 2 - 4
+                backdrop: sheetBackdrop
+                backdropOrigin: Qt.point(x, y)
+                contentHeight: bodyColumn.implicitHeight
 
                 ColumnLayout {
-                    width: parent.width
+                    id: bodyColumn
+                    width: body.availableWidth
                     spacing: 16
 
                     Item { implicitHeight: 8 } // with the spacing: 24 above the first box

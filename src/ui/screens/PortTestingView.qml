@@ -120,100 +120,121 @@ Item {
         }
 
         GlassCard {
+            id: statusCard
             objectName: "statusCard"
             Layout.fillWidth: true
+            // A status brings its own rows and lines: the card eases to its new height, as the
+            // platform animates a change of layout, and cuts what does not fit yet at its edge.
+            implicitHeight: statusColumn.implicitHeight + 2 * padding
+            property real easedHeight: implicitHeight
+            Behavior on easedHeight {
+                enabled: Theme.animationsEnabled
+                NumberAnimation { duration: 220; easing.type: Easing.OutCubic }
+            }
+            Layout.preferredHeight: easedHeight
 
-            ColumnLayout {
+            Item {
+                // From the card's top edge to its bottom edge: the breathing halo may reach into
+                // the padding above, the rows of the next status not past the card below.
+                y: -statusCard.padding
                 width: parent.width
-                spacing: 20
-
-                // The box is the halo's; its breathing and the magnified glyph do not move the layout.
-                Item {
-                    Layout.alignment: Qt.AlignHCenter
-                    implicitWidth: 180
-                    implicitHeight: 180
-                    Disc {
-                        objectName: "halo"
-                        anchors.centerIn: parent
-                        // Breathes by drawing itself at each size: the software renderer would scale
-                        // one picture without smoothing its edge.
-                        diameter: 180 * clock.swing(900, 0.94, 1.06)
-                        color: Theme.withAlpha(root.tint, 0.11)
-                    }
-                    USBCPortSymbol {
-                        objectName: "statusGlyph"
-                        anchors.centerIn: parent
-                        active: root.status === "checking" || root.status === "success"
-                        failed: root.status === "timedOut"
-                        magnification: 1.7
-                    }
-                }
+                height: statusCard.height
+                clip: true
 
                 ColumnLayout {
-                    Layout.fillWidth: true
-                    spacing: 7
-                    BalancedText {
-                        objectName: "statusTitle"
-                        Layout.fillWidth: true
-                        text: root.titles[root.status] ?? ""
-                        size: 23
-                        rounded: true
-                        font.weight: Font.Bold
-                        color: root.tint
-                    }
-                    BalancedText {
-                        objectName: "statusDetail"
+                    id: statusColumn
+                    y: statusCard.padding
+                    width: parent.width
+                    spacing: 20
+
+                    // The box is the halo's; its breathing and the magnified glyph do not move the layout.
+                    Item {
                         Layout.alignment: Qt.AlignHCenter
+                        implicitWidth: 180
+                        implicitHeight: 180
+                        Disc {
+                            objectName: "halo"
+                            anchors.centerIn: parent
+                            // Breathes by drawing itself at each size: the software renderer would scale
+                            // one picture without smoothing its edge.
+                            diameter: 180 * clock.swing(900, 0.94, 1.06)
+                            color: Theme.withAlpha(root.tint, 0.11)
+                        }
+                        USBCPortSymbol {
+                            objectName: "statusGlyph"
+                            anchors.centerIn: parent
+                            active: root.status === "checking" || root.status === "success"
+                            failed: root.status === "timedOut"
+                            magnification: 1.7
+                        }
+                    }
+
+                    ColumnLayout {
                         Layout.fillWidth: true
-                        Layout.maximumWidth: 560
-                        text: root.details[root.status] ?? ""
-                        size: 14
-                        color: Theme.secondaryLabel
+                        spacing: 7
+                        BalancedText {
+                            objectName: "statusTitle"
+                            Layout.fillWidth: true
+                            text: root.titles[root.status] ?? ""
+                            size: 23
+                            rounded: true
+                            font.weight: Font.Bold
+                            color: root.tint
+                        }
+                        BalancedText {
+                            objectName: "statusDetail"
+                            Layout.alignment: Qt.AlignHCenter
+                            Layout.fillWidth: true
+                            Layout.maximumWidth: 560
+                            text: root.details[root.status] ?? ""
+                            size: 14
+                            color: Theme.secondaryLabel
+                        }
                     }
-                }
 
-                RowLayout {
-                    objectName: "countdownRow"
-                    visible: root.status === "waitingForConnection"
-                    Layout.alignment: Qt.AlignHCenter
-                    spacing: 8
-                    LinearProgress {
-                        objectName: "countdownBar"
-                        Layout.preferredWidth: 280
-                        value: 25 - root.model.secondsRemaining
-                        total: 25
-                        tint: Theme.brandGreen
+                    RowLayout {
+                        objectName: "countdownRow"
+                        visible: root.status === "waitingForConnection"
+                        Layout.alignment: Qt.AlignHCenter
+                        spacing: 8
+                        LinearProgress {
+                            objectName: "countdownBar"
+                            Layout.preferredWidth: 280
+                            value: 25 - root.model.secondsRemaining
+                            total: 25
+                            tint: Theme.brandGreen
+                        }
+                        StyledText {
+                            objectName: "countdownText"
+                            Accessible.name: root.model.secondsRemaining === 1 ? "noch 1 Sekunde"
+                                                                               : "noch " + root.model.secondsRemaining + " Sekunden"
+                            Layout.preferredWidth: 38
+                            horizontalAlignment: Text.AlignHCenter
+                            text: root.model.secondsRemaining + " s"
+                            size: 12
+                            font.weight: Font.Bold
+                            font.family: Theme.digitsFamily
+                            color: Theme.secondaryLabel
+                        }
                     }
-                    StyledText {
-                        objectName: "countdownText"
-                        Accessible.name: root.model.secondsRemaining === 1 ? "noch 1 Sekunde"
-                                                                           : "noch " + root.model.secondsRemaining + " Sekunden"
-                        Layout.preferredWidth: 38
-                        horizontalAlignment: Text.AlignHCenter
-                        text: root.model.secondsRemaining + " s"
-                        size: 12
-                        font.weight: Font.Bold
-                        font.family: Theme.digitsFamily
-                        color: Theme.secondaryLabel
-                    }
-                }
 
-                Row {
-                    objectName: "timeoutButtons"
-                    visible: root.status === "timedOut"
-                    Layout.alignment: Qt.AlignHCenter
-                    spacing: 12
-                    SecondaryButton {
-                        id: retryButton
-                        objectName: "retryButton"
-                        text: "Erneut prüfen"
-                        onClicked: root.model.restartPortTest()
-                    }
-                    PrimaryButton {
-                        objectName: "defectiveButton"
-                        text: "Als defekt werten"
-                        iconName: "xmark.circle"
-                        onClicked: root.model.markCurrentPortDefective()
+                    Row {
+                        objectName: "timeoutButtons"
+                        visible: root.status === "timedOut"
+                        Layout.alignment: Qt.AlignHCenter
+                        spacing: 12
+                        SecondaryButton {
+                            id: retryButton
+                            objectName: "retryButton"
+                            text: "Erneut prüfen"
+                            onClicked: root.model.restartPortTest()
+                        }
+                        PrimaryButton {
+                            objectName: "defectiveButton"
+                            text: "Als defekt werten"
+                            iconName: "xmark.circle"
+                            onClicked: root.model.markCurrentPortDefective()
+                        }
                     }
                 }
             }
