@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Templates as T
 
-// The window's scroll bar: a thin rounded thumb in the palette's mid grey, shown while the view
+// The window's scroll bar: a thin rounded thumb in a mid grey, shown while the view
 // moves (or all the time with AlwaysOn) and faded out soon after it stops. Drawn here rather than
 // taken from a Qt Quick Controls style, so that no style has to be loaded for one bar.
 T.ScrollBar {
@@ -16,7 +16,7 @@ T.ScrollBar {
         implicitWidth: control.interactive ? 6 : 2
         implicitHeight: control.interactive ? 6 : 2
         radius: width / 2
-        color: control.pressed ? control.palette.dark : control.palette.mid
+        color: control.pressed ? "#353637" : "#bdbdbd" // a mid grey; near black while dragged
         opacity: 0
         // Appears at once; lingers a moment before it fades.
         states: State {
