@@ -26,6 +26,7 @@ using namespace kw;
 int main(int argc, char** argv)
 {
     ui::useDefaultRenderer();
+    ui::giveFreedPicturesBack();
     QGuiApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     if (arguments.size() < 2 || arguments.size() > 3) {

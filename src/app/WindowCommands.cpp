@@ -176,6 +176,7 @@ int runWindowCommand(int argc, char** argv)
     // Desktops match the window to its desktop entry, and so to its icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(KABELWACHT_APP_ID));
     ui::useDefaultRenderer();
+    ui::giveFreedPicturesBack();
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Opens the diagnosis window."_s);
     const QCommandLineOption noSimulatorOption(u"no-simulator"_s,

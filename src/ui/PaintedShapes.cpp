@@ -39,6 +39,16 @@ void PaintedShape::itemChange(ItemChange change, const ItemChangeData& value)
         repaint();
 }
 
+QImage PaintedShape::paintedImage(QSize size, qreal ratio, const std::function<void(QPainter*)>& draw) const
+{
+    QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    draw(&painter);
+    return image;
+}
+
 QSGNode* PaintedShape::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
 {
     auto* node = static_cast<QSGImageNode*>(oldNode);
@@ -53,15 +63,8 @@ QSGNode* PaintedShape::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
         m_dirty = true;
     }
     if (m_dirty) {
-        const qreal ratio = window()->effectiveDevicePixelRatio();
-        QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(ratio);
-        image.fill(Qt::transparent);
-        {
-            QPainter painter(&image);
-            paint(&painter);
-        }
-        // The node deletes the texture it held; the image goes when this scope ends.
+        const QImage image = paintedImage(size, window()->effectiveDevicePixelRatio(), [this](QPainter* p) { paint(p); });
+        // The node deletes the texture it held; the image goes when this function returns.
         node->setTexture(window()->createTextureFromImage(image, QQuickWindow::TextureHasAlphaChannel));
         m_dirty = false;
     }
@@ -198,8 +201,13 @@ qreal CardSurface::reach() const
 
 void CardSurface::paint(QPainter* painter)
 {
+    paintCard(painter, size());
+}
+
+void CardSurface::paintCard(QPainter* painter, QSizeF size) const
+{
     const qreal r = reach();
-    const QRectF card(r, r, width() - 2 * r, height() - 2 * r);
+    const QRectF card(r, r, size.width() - 2 * r, size.height() - 2 * r);
     if (card.width() <= 0 || card.height() <= 0)
         return;
     // The shadow: the nine-patch stretched once, here, around the card moved down by its offset.
@@ -227,6 +235,97 @@ void CardSurface::paint(QPainter* painter)
     painter->setPen(QPen(m_borderColor, 1));
     painter->setBrush(Qt::NoBrush);
     painter->drawRoundedRect(card.adjusted(0.5, 0.5, -0.5, -0.5), m_radius - 0.5, m_radius - 0.5);
+}
+
+int CardSurface::corner() const
+{
+    // Past the card's rounded corner and past the shadow's, which the offset moves down; a pixel
+    // more for the outline's antialiasing and one for rounding.
+    return int(std::ceil(reach() + std::abs(m_shadowOffsetY) + std::ceil(m_radius))) + 2;
+}
+
+void CardSurface::geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry)
+{
+    // A new size needs new pieces, not a new picture.
+    QQuickItem::geometryChange(newGeometry, oldGeometry);
+    if (newGeometry.size() != oldGeometry.size())
+        update();
+}
+
+namespace {
+
+// The pieces of a card, with the picture they share: it goes when they go.
+class PiecesNode : public QSGNode {
+public:
+    ~PiecesNode() override { delete texture; }
+    QSGTexture* texture = nullptr;
+    QSize pictureSize;
+};
+
+struct Span {
+    qreal target0, target1;
+    int source0, source1;
+};
+
+// Along one axis of length `length` (the picture's `picture` = 2 * corner + 1, or the whole length
+// where that is shorter): the start, the middle pixel stretched, the end.
+std::vector<Span> spans(int length, int picture, int corner)
+{
+    if (picture == length)
+        return {{0, qreal(length), 0, length}};
+    return {{0, qreal(corner), 0, corner},
+            {qreal(corner), qreal(length - corner), corner, corner + 1},
+            {qreal(length - corner), qreal(length), corner + 1, picture}};
+}
+
+} // namespace
+
+QSGNode* CardSurface::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
+{
+    auto* node = static_cast<PiecesNode*>(oldNode);
+    const QSize size(qRound(width()), qRound(height()));
+    if (size.isEmpty() || !window()) {
+        delete node;
+        return nullptr;
+    }
+    const int c = corner();
+    const QSize picture(std::min(size.width(), 2 * c + 1), std::min(size.height(), 2 * c + 1));
+    const qreal ratio = window()->effectiveDevicePixelRatio();
+    if (!node)
+        node = new PiecesNode;
+    if (m_dirty || node->pictureSize != picture || !node->texture) {
+        const QImage image = paintedImage(picture, ratio, [&](QPainter* p) { paintCard(p, QSizeF(picture)); });
+        delete node->texture;
+        node->texture = window()->createTextureFromImage(image, QQuickWindow::TextureHasAlphaChannel);
+        node->pictureSize = picture;
+        m_dirty = false;
+    }
+    const std::vector<Span> rows = spans(size.height(), picture.height(), c);
+    const std::vector<Span> columns = spans(size.width(), picture.width(), c);
+    // The pieces stay and only move: the software renderer misplaces pieces added to a node it
+    // has drawn before.
+    if (node->childCount() != int(rows.size() * columns.size())) {
+        while (QSGNode* piece = node->firstChild()) {
+            node->removeChildNode(piece);
+            delete piece;
+        }
+        for (std::size_t i = 0; i < rows.size() * columns.size(); ++i) {
+            QSGImageNode* piece = window()->createImageNode();
+            piece->setFiltering(QSGTexture::Nearest);
+            node->appendChildNode(piece);
+        }
+    }
+    auto* piece = static_cast<QSGImageNode*>(node->firstChild());
+    for (const Span& row : rows) {
+        for (const Span& column : columns) {
+            piece->setTexture(node->texture);
+            piece->setRect(QRectF(column.target0, row.target0, column.target1 - column.target0, row.target1 - row.target0));
+            piece->setSourceRect(QRectF(column.source0 * ratio, row.source0 * ratio, (column.source1 - column.source0) * ratio,
+                                        (row.source1 - row.source0) * ratio));
+            piece = static_cast<QSGImageNode*>(piece->nextSibling());
+        }
+    }
+    return node;
 }
 
 } // namespace kw::ui

@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QQuickItem>
+
+#include <functional>
 #include <QtQml/qqmlregistration.h>
 
 namespace kw::ui {
@@ -38,9 +40,10 @@ protected:
     QSGNode* updatePaintNode(QSGNode* node, UpdatePaintNodeData* data) override;
     void geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) override;
     void itemChange(ItemChange change, const ItemChangeData& value) override;
+    // The item painted into an image of the given size, at the window's pixel ratio.
+    QImage paintedImage(QSize size, qreal ratio, const std::function<void(QPainter*)>& draw) const;
 
-private:
-    bool m_dirty = true;
+    bool m_dirty = true; // the picture no longer shows the shape
 };
 
 // A rounded rectangle filled with a gradient from its top-leading to its bottom-trailing corner.
@@ -159,10 +162,13 @@ private:
     QColor m_color;
 };
 
-// A card's surface with its shadow, in one picture: a rounded rectangle filled and outlined, over
-// a blurred shadow. The item reaches past the card by reach on every side, for the shadow; the
-// picture is only drawn again when the card changes size, so what animates on the card repaints
-// over one plain picture instead of stretching the shadow's pieces in every frame.
+// A card's surface with its shadow: a rounded rectangle filled and outlined, over a blurred shadow.
+// The item reaches past the card by reach on every side, for the shadow. Only the corners differ
+// from one pixel to the next; the edges repeat one row or column and the middle one pixel. So the
+// card is painted once, small, with corners and a one-pixel middle, and drawn in nine pieces that
+// stretch that middle: a card of any size holds a picture of some hundred KiB instead of one of
+// its own size, which is never painted again when the card grows or shrinks, and what animates on
+// the card repaints over plain pieces instead of re-stretching a shadow in every frame.
 class CardSurface : public PaintedShape {
     Q_OBJECT
     QML_ELEMENT
@@ -184,7 +190,13 @@ public:
     qreal reach() const;
     void paint(QPainter* painter) override;
 
+protected:
+    QSGNode* updatePaintNode(QSGNode* node, UpdatePaintNodeData* data) override;
+    void geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) override;
+
 private:
+    void paintCard(QPainter* painter, QSizeF size) const;
+    int corner() const;
     qreal m_radius = 24;
     QColor m_color;
     QColor m_borderColor;
