@@ -11,6 +11,7 @@
 #include "diagnosis/script/ScriptRunner.h"
 #include "probe/backends/simulated/MachineCatalogue.h"
 #include "probe/backends/simulated/SimulatedMac.h"
+#include "ui/FreedMemory.h"
 #include "ui/WindowSession.h"
 
 #include <QFile>
@@ -26,7 +27,7 @@ using namespace kw;
 int main(int argc, char** argv)
 {
     ui::useDefaultRenderer();
-    ui::giveFreedPicturesBack();
+    ui::FreedMemory::mapLargeBlocks();
     QGuiApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     if (arguments.size() < 2 || arguments.size() > 3) {

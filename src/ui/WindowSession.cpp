@@ -11,9 +11,6 @@
 #include <QScreen>
 
 #include <algorithm>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace kw::ui {
 
@@ -24,13 +21,6 @@ void useDefaultRenderer()
 {
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") && qEnvironmentVariableIsEmpty("QSG_RHI_BACKEND"))
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-}
-
-void giveFreedPicturesBack()
-{
-#if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-#endif
 }
 
 using namespace Qt::StringLiterals;

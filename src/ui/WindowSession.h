@@ -22,13 +22,6 @@ class HardwareSimulator;
 // QSG_RHI_BACKEND). Call before the first window is made.
 void useDefaultRenderer();
 
-// Pictures of the window's shapes and cards (a few hundred KiB to a few MiB each) come and go with
-// its screens and animations. After the first such block is freed, glibc raises the size from which
-// it maps blocks of their own and from then on keeps them in its heap, whose pages stay with the
-// process once freed; a fixed threshold gives every large block back as soon as it is freed.
-// Other C libraries map large blocks anyway. Call before the first window is made.
-void giveFreedPicturesBack();
-
 // Where a window of this size opens beside the main window: wholly on the screen's available
 // area, to the right of the main window where there is room, else overlapping its right part.
 // All rectangles include the window frames.

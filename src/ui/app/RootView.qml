@@ -137,6 +137,8 @@ Item {
                     Layout.fillHeight: true
                     Layout.margins: 34
                     initialItem: root.screens[root.model.phase]
+                    // Once a screen has slid away and is gone, what it held goes back to the system.
+                    onBusyChanged: if (!busy) FreedMemory.giveBack()
 
                     // A heading given the focus is no Tab stop, and Qt would send Tab from it back
                     // to the start of the window: it goes on from the heading instead.
