@@ -125,6 +125,9 @@ std::unique_ptr<QGuiApplication> openGuiApplication(int& argc, char** argv, cons
                                             [](const QByteArray& p) { return p.split(':').first() == "offscreen"; });
     if (!offscreenAsked)
         qputenv("QT_QPA_PLATFORM", (platforms + QByteArrayList{"offscreen"}).join(';'));
+    // The program writes nothing to the disk, QML's cache of the files it compiles included: a
+    // build that compiles the window's QML when it loads would otherwise leave it in ~/.cache.
+    qputenv("QML_DISABLE_DISK_CACHE", "1");
     HeldStandardError held;
     auto app = std::make_unique<QGuiApplication>(argc, argv);
     const QByteArray said = held.release();
