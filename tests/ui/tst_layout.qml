@@ -256,6 +256,9 @@ Item {
             const scroller = findChild(view, "resultScroller")
             verify(scroller.overflows)
             compare(scroller.ScrollBar.vertical.policy, ScrollBar.AlwaysOn)
+            // The thumb shows how much of the result is in view, not a sliver of no size.
+            const bar = scroller.ScrollBar.vertical
+            fuzzyCompare(bar.size, scroller.availableHeight / scroller.contentHeight, 0.01)
             scroller.forceActiveFocus()
             keyClick(Qt.Key_End)
             const flickable = scroller.contentItem
