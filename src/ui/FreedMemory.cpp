@@ -9,7 +9,7 @@ namespace kw::ui {
 void FreedMemory::mapLargeBlocks()
 {
 #if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    mallopt(M_MMAP_THRESHOLD, 512 * 1024);
 #endif
 }
 

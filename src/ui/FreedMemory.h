@@ -15,10 +15,11 @@ class FreedMemory : public QObject {
 public:
     using QObject::QObject;
 
-    // Pictures of the window's shapes and cards (a few hundred KiB each) come and go with its
-    // screens and animations. After the first such block is freed, glibc raises the size from
-    // which it maps blocks of their own and keeps later ones in its heap; a fixed threshold gives
-    // every large block back as soon as it is freed. Call before the first window is made.
+    // The window's large pictures (backdrops, glows: up to a few MiB) come and go with its
+    // screens. After the first such block is freed, glibc raises the size from which it maps
+    // blocks of their own and keeps later ones in its heap; a fixed threshold of 512 KiB gives
+    // them back as soon as they are freed, while the small pictures that animations paint many
+    // times a second stay in the heap for reuse. Call before the first window is made.
     static void mapLargeBlocks();
 
     // The heap's free pages, given back: after a screen has left and its objects are gone.

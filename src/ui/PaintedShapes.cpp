@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QQuickWindow>
 #include <QSGImageNode>
+#include <QSGRectangleNode>
 #include <QPainterPath>
 #include <QRadialGradient>
 
@@ -260,6 +261,7 @@ public:
     ~PiecesNode() override { delete texture; }
     QSGTexture* texture = nullptr;
     QSize pictureSize;
+    QColor middle;
 };
 
 struct Span {
@@ -298,10 +300,14 @@ QSGNode* CardSurface::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
         delete node->texture;
         node->texture = window()->createTextureFromImage(image, QQuickWindow::TextureHasAlphaChannel);
         node->pictureSize = picture;
+        node->middle = QColor::fromRgba(qUnpremultiply(image.pixel(image.width() / 2, image.height() / 2)));
         m_dirty = false;
     }
     const std::vector<Span> rows = spans(size.height(), picture.height(), c);
     const std::vector<Span> columns = spans(size.width(), picture.width(), c);
+    // The middle of nine pieces is its one colour, filled: what animates over the card repaints a
+    // plain fill instead of a pixel stretched across the card.
+    const bool nine = rows.size() == 3 && columns.size() == 3;
     // The pieces stay and only move: the software renderer misplaces pieces added to a node it
     // has drawn before.
     if (node->childCount() != int(rows.size() * columns.size())) {
@@ -310,19 +316,31 @@ QSGNode* CardSurface::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
             delete piece;
         }
         for (std::size_t i = 0; i < rows.size() * columns.size(); ++i) {
+            if (nine && i == 4) {
+                node->appendChildNode(window()->createRectangleNode());
+                continue;
+            }
             QSGImageNode* piece = window()->createImageNode();
             piece->setFiltering(QSGTexture::Nearest);
             node->appendChildNode(piece);
         }
     }
-    auto* piece = static_cast<QSGImageNode*>(node->firstChild());
+    QSGNode* piece = node->firstChild();
     for (const Span& row : rows) {
         for (const Span& column : columns) {
-            piece->setTexture(node->texture);
-            piece->setRect(QRectF(column.target0, row.target0, column.target1 - column.target0, row.target1 - row.target0));
-            piece->setSourceRect(QRectF(column.source0 * ratio, row.source0 * ratio, (column.source1 - column.source0) * ratio,
-                                        (row.source1 - row.source0) * ratio));
-            piece = static_cast<QSGImageNode*>(piece->nextSibling());
+            const QRectF target(column.target0, row.target0, column.target1 - column.target0, row.target1 - row.target0);
+            if (nine && piece == node->childAtIndex(4)) {
+                auto* fill = static_cast<QSGRectangleNode*>(piece);
+                fill->setRect(target);
+                fill->setColor(node->middle);
+            } else {
+                auto* image = static_cast<QSGImageNode*>(piece);
+                image->setTexture(node->texture);
+                image->setRect(target);
+                image->setSourceRect(QRectF(column.source0 * ratio, row.source0 * ratio,
+                                            (column.source1 - column.source0) * ratio, (row.source1 - row.source0) * ratio));
+            }
+            piece = piece->nextSibling();
         }
     }
     return node;
