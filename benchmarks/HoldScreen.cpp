@@ -11,7 +11,6 @@
 #include "diagnosis/script/ScriptRunner.h"
 #include "probe/backends/simulated/MachineCatalogue.h"
 #include "probe/backends/simulated/SimulatedMac.h"
-#include "ui/FreedMemory.h"
 #include "ui/WindowSession.h"
 
 #include <QFile>
@@ -27,7 +26,6 @@ using namespace kw;
 int main(int argc, char** argv)
 {
     ui::useDefaultRenderer();
-    ui::FreedMemory::mapLargeBlocks();
     QGuiApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     if (arguments.size() < 2 || arguments.size() > 3) {

@@ -8,7 +8,6 @@
 #include "probe/FileOutput.h"
 #include "probe/HardwareProbe.h"
 #include "ui/DesktopSystemServices.h"
-#include "ui/FreedMemory.h"
 #include "ui/WindowSession.h"
 
 #include <QBuffer>
@@ -180,7 +179,6 @@ int runWindowCommand(int argc, char** argv)
     // Desktops match the window to its desktop entry, and so to its icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(KABELWACHT_APP_ID));
     ui::useDefaultRenderer();
-    ui::FreedMemory::mapLargeBlocks();
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Opens the diagnosis window."_s);
     const QCommandLineOption noSimulatorOption(u"no-simulator"_s,

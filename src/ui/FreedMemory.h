@@ -19,7 +19,7 @@ public:
     // screens. After the first such block is freed, glibc raises the size from which it maps
     // blocks of their own and keeps later ones in its heap; a fixed threshold of 512 KiB gives
     // them back as soon as they are freed, while the small pictures that animations paint many
-    // times a second stay in the heap for reuse. Call before the first window is made.
+    // times a second stay in the heap for reuse. Every window session calls it as it starts.
     static void mapLargeBlocks();
 
     // The heap's free pages, given back: after a screen has left and its objects are gone.

@@ -40,6 +40,11 @@ void PaintedShape::itemChange(ItemChange change, const ItemChangeData& value)
         repaint();
 }
 
+QSize PaintedShape::paintedSize() const
+{
+    return window() ? QSize(qRound(width()), qRound(height())) : QSize();
+}
+
 QImage PaintedShape::paintedImage(QSize size, qreal ratio, const std::function<void(QPainter*)>& draw) const
 {
     QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
@@ -53,8 +58,8 @@ QImage PaintedShape::paintedImage(QSize size, qreal ratio, const std::function<v
 QSGNode* PaintedShape::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
 {
     auto* node = static_cast<QSGImageNode*>(oldNode);
-    const QSize size(qRound(width()), qRound(height()));
-    if (size.isEmpty() || !window()) {
+    const QSize size = paintedSize();
+    if (size.isEmpty()) {
         delete node;
         return nullptr;
     }
@@ -285,8 +290,8 @@ std::vector<Span> spans(int length, int picture, int corner)
 QSGNode* CardSurface::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
 {
     auto* node = static_cast<PiecesNode*>(oldNode);
-    const QSize size(qRound(width()), qRound(height()));
-    if (size.isEmpty() || !window()) {
+    const QSize size = paintedSize();
+    if (size.isEmpty()) {
         delete node;
         return nullptr;
     }

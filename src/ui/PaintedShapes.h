@@ -40,6 +40,8 @@ protected:
     QSGNode* updatePaintNode(QSGNode* node, UpdatePaintNodeData* data) override;
     void geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) override;
     void itemChange(ItemChange change, const ItemChangeData& value) override;
+    // The item's size in whole points; empty while it is in no window.
+    QSize paintedSize() const;
     // The item painted into an image of the given size, at the window's pixel ratio.
     QImage paintedImage(QSize size, qreal ratio, const std::function<void(QPainter*)>& draw) const;
 

@@ -2,6 +2,7 @@
 
 #include <QScopeGuard>
 
+#include "ui/FreedMemory.h"
 #include "ui/HardwareSimulator.h"
 #include "ui/ShadowImageProvider.h"
 
@@ -29,6 +30,7 @@ WindowSession::WindowSession(diagnosis::Scheduler& scheduler, std::shared_ptr<co
                              diagnosis::SystemServices& services)
     : m_model(scheduler, std::move(probe), services)
 {
+    FreedMemory::mapLargeBlocks(); // before the window paints its first picture
 }
 
 // The engine, and the window with it, is declared after the model and so goes first.
