@@ -10,7 +10,7 @@ Item {
     property string text
     property bool hovered: false // the control's own hover state
     property int delay: 500 // as long as the pointer rests before the tip appears
-    readonly property bool shown: state === "shown"
+    property bool shown: false
 
     visible: opacity > 0
     opacity: shown ? 1 : 0
@@ -29,7 +29,7 @@ Item {
             rest.restart()
         else {
             rest.stop()
-            state = ""
+            shown = false
         }
     }
     Timer {
@@ -37,10 +37,9 @@ Item {
         interval: tip.delay
         onTriggered: {
             tip.place()
-            tip.state = "shown"
+            tip.shown = true
         }
     }
-    states: State { name: "shown" }
 
     function place() {
         if (!parent)
