@@ -10,7 +10,6 @@
 #include <QDateTime>
 
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -30,7 +29,7 @@ enum TypeId : CFTypeID { stringType = 7, numberType, booleanType, dataType, date
 struct Object {
     CFTypeID type = 0;
     long references = 1;
-    bool constant = false; // constant strings and the two booleans live for the whole program
+    bool constant = false; // the two booleans live for the whole program
     std::u16string string;
     bool boolean = false;
     bool isFloat = false;
@@ -61,9 +60,7 @@ struct State {
     std::unordered_map<mach_port_t, Handle> handles;
     mach_port_t nextHandle = 0x1000;
     std::map<std::string, Failure> failures;
-    std::unordered_map<std::string, const Object*> constantStrings;
     long badReleases = 0;
-    long calls = 0;
     kw::test::macapi::Counts atServe; // what earlier machines left behind
 };
 
@@ -88,7 +85,6 @@ Object falseObject = constantBoolean(false);
 // Called with the lock held, once per call of the interface.
 bool failing(State& s, const char* function)
 {
-    ++s.calls;
     auto it = s.failures.find(function);
     if (it == s.failures.end())
         return false;
@@ -229,7 +225,6 @@ const Handle* entryHandle(State& s, io_object_t port)
     return it == s.handles.end() || it->second.iterator ? nullptr : &it->second;
 }
 
-QString latin(const char* text) { return QString::fromUtf8(text); }
 
 } // namespace
 
@@ -241,7 +236,7 @@ void serve(Machine machine)
     std::lock_guard lock(s.mutex);
     s.machine = std::move(machine);
     s.failures.clear();
-    s.atServe = {long(s.alive.size()), long(s.handles.size()), s.badReleases, s.calls};
+    s.atServe = {long(s.alive.size()), long(s.handles.size()), s.badReleases};
 }
 
 void stopServing() { serve({}); }
@@ -251,8 +246,7 @@ Counts counts()
     State& s = state();
     std::lock_guard lock(s.mutex);
     const Counts& a = s.atServe;
-    return {long(s.alive.size()) - a.cfObjects, long(s.handles.size()) - a.ioHandles, s.badReleases - a.badReleases,
-            s.calls - a.calls};
+    return {long(s.alive.size()) - a.cfObjects, long(s.handles.size()) - a.ioHandles, s.badReleases - a.badReleases};
 }
 
 void failCall(const std::string& function, int times, int skip)
@@ -267,24 +261,8 @@ void failCall(const std::string& function, int times, int skip)
 extern "C" {
 
 const CFAllocatorRef kCFAllocatorDefault = nullptr;
-const CFBooleanRef kCFBooleanTrue = reinterpret_cast<CFBooleanRef>(&trueObject);
-const CFBooleanRef kCFBooleanFalse = reinterpret_cast<CFBooleanRef>(&falseObject);
 const CFTimeInterval kCFAbsoluteTimeIntervalSince1970 = 978307200.0;
 const mach_port_t kIOMainPortDefault = MACH_PORT_NULL;
-
-CFTypeRef CFRetain(CFTypeRef cf)
-{
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    const Object* o = object(cf);
-    if (o && !o->constant) {
-        if (s.alive.count(o))
-            ++const_cast<Object*>(o)->references;
-        else
-            ++s.badReleases;
-    }
-    return cf;
-}
 
 void CFRelease(CFTypeRef cf)
 {
@@ -308,39 +286,19 @@ CFTypeID CFDictionaryGetTypeID(void) { return dictionaryType; }
 
 Boolean CFBooleanGetValue(CFBooleanRef boolean) { return object(boolean)->boolean; }
 
-CFNumberType CFNumberGetType(CFNumberRef number)
-{
-    return object(number)->isFloat ? kCFNumberFloat64Type : kCFNumberSInt64Type;
-}
-
 Boolean CFNumberIsFloatType(CFNumberRef number) { return object(number)->isFloat; }
 
 Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr)
 {
+    // The backend asks for the type the number has: 64-bit integers, or doubles.
     const Object* o = object(number);
-    switch (theType) {
-    case kCFNumberSInt64Type:
-    case kCFNumberLongLongType: {
-        const std::int64_t v = o->isFloat ? std::int64_t(o->real) : o->integer;
-        std::memcpy(valuePtr, &v, sizeof v);
-        return !o->isFloat || double(v) == o->real;
-    }
-    case kCFNumberFloat64Type:
-    case kCFNumberDoubleType: {
-        const double v = o->isFloat ? o->real : double(o->integer);
-        std::memcpy(valuePtr, &v, sizeof v);
-        return o->isFloat || std::int64_t(v) == o->integer;
-    }
-    case kCFNumberSInt32Type:
-    case kCFNumberIntType: {
-        const std::int64_t wide = o->isFloat ? std::int64_t(o->real) : o->integer;
-        const std::int32_t v = std::int32_t(wide);
-        std::memcpy(valuePtr, &v, sizeof v);
-        return wide == v && !o->isFloat;
-    }
-    default:
-        return false; // the backend asks for nothing else
-    }
+    if (theType == kCFNumberSInt64Type && !o->isFloat)
+        std::memcpy(valuePtr, &o->integer, sizeof o->integer);
+    else if (theType == kCFNumberDoubleType && o->isFloat)
+        std::memcpy(valuePtr, &o->real, sizeof o->real);
+    else
+        return false;
+    return true;
 }
 
 CFIndex CFStringGetLength(CFStringRef theString) { return CFIndex(object(theString)->string.size()); }
@@ -349,32 +307,6 @@ void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer
 {
     const std::u16string& text = object(theString)->string;
     std::memcpy(buffer, text.data() + range.location, std::size_t(range.length) * sizeof(UniChar));
-}
-
-Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize, CFStringEncoding encoding)
-{
-    if (encoding != kCFStringEncodingUTF8)
-        return false;
-    const QByteArray utf8 = QString::fromStdU16String(object(theString)->string).toUtf8();
-    if (utf8.size() + 1 > bufferSize)
-        return false;
-    std::memcpy(buffer, utf8.constData(), std::size_t(utf8.size()) + 1);
-    return true;
-}
-
-CFStringRef __CFStringMakeConstantString(const char* cStr)
-{
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    const Object*& known = s.constantStrings[cStr];
-    if (!known) {
-        auto* o = new Object;
-        o->type = stringType;
-        o->constant = true;
-        o->string = latin(cStr).toStdU16String();
-        known = o;
-    }
-    return reinterpret_cast<CFStringRef>(known);
 }
 
 const UInt8* CFDataGetBytePtr(CFDataRef theData) { return object(theData)->bytes.data(); }
@@ -406,26 +338,10 @@ kern_return_t IOObjectRelease(io_object_t port)
 {
     State& s = state();
     std::lock_guard lock(s.mutex);
-    ++s.calls;
     if (s.handles.erase(port) == 0) {
         ++s.badReleases;
         return kIOReturnBadArgument;
     }
-    return KERN_SUCCESS;
-}
-
-kern_return_t IOObjectGetClass(io_object_t port, io_name_t className)
-{
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    const Handle* h = entryHandle(s, port);
-    if (failing(s, "IOObjectGetClass") || !h || !s.machine.registry)
-        return kIOReturnBadArgument;
-    const auto name = s.machine.registry->className(h->entry);
-    if (!name)
-        return kIOReturnNotFound;
-    const QByteArray utf8 = name->toUtf8().left(sizeof(io_name_t) - 1);
-    std::memcpy(className, utf8.constData(), std::size_t(utf8.size()) + 1);
     return KERN_SUCCESS;
 }
 
@@ -460,7 +376,7 @@ CFMutableDictionaryRef IOServiceMatching(const char* name)
     if (failing(s, "IOServiceMatching"))
         return nullptr;
     Object* o = make(s, dictionaryType);
-    o->entries.emplace_back(makeString(s, QStringLiteral("IOProviderClass")), makeString(s, latin(name)));
+    o->entries.emplace_back(makeString(s, QStringLiteral("IOProviderClass")), makeString(s, QString::fromUtf8(name)));
     return reinterpret_cast<CFMutableDictionaryRef>(o);
 }
 
@@ -605,7 +521,7 @@ int sysctlbyname(const char* name, void* oldp, size_t* oldlenp, void* newp, size
         errno = EPERM;
         return -1;
     }
-    const auto value = s.machine.kernel->read(latin(name));
+    const auto value = s.machine.kernel->read(QString::fromUtf8(name));
     if (!value) {
         errno = ENOENT;
         return -1;

@@ -28,7 +28,6 @@ struct Counts {
     long cfObjects = 0;     // created and not yet released to zero (constant strings and booleans aside)
     long ioHandles = 0;     // handed out and not yet released
     long badReleases = 0;   // releases of an object or handle that was no longer alive
-    long calls = 0;         // calls of the interface so far
     friend bool operator==(const Counts&, const Counts&) = default;
 };
 Counts counts();

@@ -310,16 +310,37 @@ protected:
     std::vector<model::PortDescriptor> discovered; // the MagSafe controller too, unlike the report
 };
 
-TEST_F(MacBackendFailures, MatchingThatFailsFindsNoControllers)
+// Each call failing alone: no controllers found, a port that cannot be looked up, or one whose
+// descendants or their classes cannot be read.
+TEST_F(MacBackendFailures, EachFailingRegistryCallLeavesTheProbeWithoutWhatItGives)
 {
-    for (const char* call : {"IOServiceMatching", "IOServiceGetMatchingServices"}) {
-        SCOPED_TRACE(call);
-        macapi::failCall(call);
+    const auto noControllers = [&] {
         const auto report = probe::buildHardwareReport(mac);
         EXPECT_TRUE(report.portDescriptors.empty());
         EXPECT_EQ(report.rawControllerCount, 0);
         EXPECT_TRUE(report.probableControllerFailure) << "an Apple-silicon Mac without its controllers";
         EXPECT_TRUE(probe::observePorts(*mac.registry, healthy.report.portDescriptors).empty());
+    };
+    const auto notConnected = [&] {
+        const auto observation = probe::observePort(*mac.registry, healthy.report.portDescriptors.front());
+        EXPECT_EQ(observation.descriptor, healthy.report.portDescriptors.front());
+        EXPECT_FALSE(observation.connected || observation.powerDeliveryActive || observation.partnerIdentityVisible);
+    };
+    const auto noPowerSeen = [&] {
+        const auto observations = probe::observePorts(*mac.registry, healthy.report.portDescriptors);
+        ASSERT_EQ(observations.size(), 3u);
+        for (const auto& o : observations)
+            EXPECT_FALSE(o.powerDeliveryActive || o.partnerIdentityVisible);
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> cases{
+        {"IOServiceMatching", noControllers},           {"IOServiceGetMatchingServices", noControllers},
+        {"IORegistryEntryIDMatching", notConnected},    {"IOServiceGetMatchingService", notConnected},
+        {"IORegistryEntryCreateIterator", noPowerSeen}, {"IOObjectCopyClass", noPowerSeen},
+    };
+    for (const auto& [call, expect] : cases) {
+        SCOPED_TRACE(call);
+        macapi::failCall(call);
+        expect();
         macapi::failCall(call, 0);
     }
 }
@@ -348,31 +369,6 @@ TEST_F(MacBackendFailures, AnEntryThatVanishesAfterMatchingIsReadAsEmpty)
     EXPECT_EQ(descriptors[0].debugSummary, probe::textForm(PropertyDictionary()));
     const auto observation = probe::observePort(*mac.registry, healthy.report.portDescriptors.front());
     EXPECT_FALSE(observation.connected || observation.powerDeliveryActive || observation.partnerIdentityVisible);
-}
-
-TEST_F(MacBackendFailures, APortThatCannotBeLookedUpIsNotConnected)
-{
-    for (const char* call : {"IORegistryEntryIDMatching", "IOServiceGetMatchingService"}) {
-        SCOPED_TRACE(call);
-        macapi::failCall(call);
-        const auto observation = probe::observePort(*mac.registry, healthy.report.portDescriptors.front());
-        EXPECT_EQ(observation.descriptor, healthy.report.portDescriptors.front());
-        EXPECT_FALSE(observation.connected || observation.powerDeliveryActive || observation.partnerIdentityVisible);
-        macapi::failCall(call, 0);
-    }
-}
-
-TEST_F(MacBackendFailures, NoDescendantsOrNoClassesMeanNoPowerSeen)
-{
-    for (const char* call : {"IORegistryEntryCreateIterator", "IOObjectCopyClass"}) {
-        SCOPED_TRACE(call);
-        macapi::failCall(call);
-        const auto observations = probe::observePorts(*mac.registry, healthy.report.portDescriptors);
-        ASSERT_EQ(observations.size(), 3u);
-        for (const auto& o : observations)
-            EXPECT_FALSE(o.powerDeliveryActive || o.partnerIdentityVisible);
-        macapi::failCall(call, 0);
-    }
 }
 
 TEST_F(MacBackendFailures, PowerSourcesThatCannotBeReadLeaveTheAdapterToDecide)

@@ -13,27 +13,21 @@ extern "C" {
 typedef unsigned char Boolean;
 typedef uint8_t UInt8;
 typedef uint16_t UInt16;
-typedef uint32_t UInt32;
-typedef int32_t SInt32;
-typedef int64_t SInt64;
 typedef UInt16 UniChar;
 
 typedef unsigned long CFTypeID;
 typedef signed long CFIndex;
-typedef UInt32 CFStringEncoding;
 typedef double CFTimeInterval;
 typedef CFTimeInterval CFAbsoluteTime;
 
 typedef const void* CFTypeRef;
 typedef const struct __CFAllocator* CFAllocatorRef;
 typedef const struct __CFString* CFStringRef;
-typedef struct __CFString* CFMutableStringRef;
 typedef const struct __CFBoolean* CFBooleanRef;
 typedef const struct __CFNumber* CFNumberRef;
 typedef const struct __CFData* CFDataRef;
 typedef const struct __CFDate* CFDateRef;
 typedef const struct __CFArray* CFArrayRef;
-typedef struct __CFArray* CFMutableArrayRef;
 typedef const struct __CFDictionary* CFDictionaryRef;
 typedef struct __CFDictionary* CFMutableDictionaryRef;
 
@@ -50,37 +44,15 @@ static inline CFRange CFRangeMake(CFIndex loc, CFIndex len)
     return range;
 }
 
-enum {
-    kCFStringEncodingUTF8 = 0x08000100
-};
-
 typedef CFIndex CFNumberType;
 enum {
-    kCFNumberSInt8Type = 1,
-    kCFNumberSInt16Type = 2,
-    kCFNumberSInt32Type = 3,
     kCFNumberSInt64Type = 4,
-    kCFNumberFloat32Type = 5,
-    kCFNumberFloat64Type = 6,
-    kCFNumberCharType = 7,
-    kCFNumberShortType = 8,
-    kCFNumberIntType = 9,
-    kCFNumberLongType = 10,
-    kCFNumberLongLongType = 11,
-    kCFNumberFloatType = 12,
-    kCFNumberDoubleType = 13,
-    kCFNumberCFIndexType = 14,
-    kCFNumberNSIntegerType = 15,
-    kCFNumberCGFloatType = 16,
-    kCFNumberMaxType = 16
+    kCFNumberDoubleType = 13
 };
 
 extern const CFAllocatorRef kCFAllocatorDefault;
-extern const CFBooleanRef kCFBooleanTrue;
-extern const CFBooleanRef kCFBooleanFalse;
 extern const CFTimeInterval kCFAbsoluteTimeIntervalSince1970;
 
-CFTypeRef CFRetain(CFTypeRef cf);
 void CFRelease(CFTypeRef cf);
 CFTypeID CFGetTypeID(CFTypeRef cf);
 
@@ -94,15 +66,11 @@ CFTypeID CFDictionaryGetTypeID(void);
 
 Boolean CFBooleanGetValue(CFBooleanRef boolean);
 
-CFNumberType CFNumberGetType(CFNumberRef number);
 Boolean CFNumberIsFloatType(CFNumberRef number);
 Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr);
 
 CFIndex CFStringGetLength(CFStringRef theString);
 void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer);
-Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize, CFStringEncoding encoding);
-CFStringRef __CFStringMakeConstantString(const char* cStr);
-#define CFSTR(cStr) __CFStringMakeConstantString("" cStr "")
 
 const UInt8* CFDataGetBytePtr(CFDataRef theData);
 CFIndex CFDataGetLength(CFDataRef theData);

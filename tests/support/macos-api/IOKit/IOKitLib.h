@@ -11,7 +11,7 @@ extern "C" {
 
 typedef unsigned int mach_port_t;
 typedef int kern_return_t;
-typedef UInt32 IOOptionBits;
+typedef uint32_t IOOptionBits;
 typedef mach_port_t io_object_t;
 typedef io_object_t io_iterator_t;
 typedef io_object_t io_registry_entry_t;
@@ -22,21 +22,18 @@ typedef char io_string_t[512];
 #define KERN_SUCCESS 0
 #define MACH_PORT_NULL 0
 #define IO_OBJECT_NULL ((io_object_t)0)
-#define kIOReturnSuccess KERN_SUCCESS
 #define kIOReturnError ((kern_return_t)0xe00002bc)
 #define kIOReturnBadArgument ((kern_return_t)0xe00002c2)
 #define kIOReturnNotFound ((kern_return_t)0xe00002f0)
 #define kIOServicePlane "IOService"
 
 enum {
-    kIORegistryIterateRecursively = 0x00000001,
-    kIORegistryIterateParents = 0x00000002
+    kIORegistryIterateRecursively = 0x00000001
 };
 
 extern const mach_port_t kIOMainPortDefault;
 
 kern_return_t IOObjectRelease(io_object_t object);
-kern_return_t IOObjectGetClass(io_object_t object, io_name_t className);
 CFStringRef IOObjectCopyClass(io_object_t object);
 io_object_t IOIteratorNext(io_iterator_t iterator);
 

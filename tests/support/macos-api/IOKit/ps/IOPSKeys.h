@@ -1,10 +1,4 @@
 #pragma once
 
-// A stand-in for Linux: the power-source keys and values, as Apple spells them.
-
-#define kIOPSACPowerValue "AC Power"
-#define kIOPSBatteryPowerValue "Battery Power"
-#define kIOPSOffLineValue "Off Line"
-#define kIOPSPowerAdapterWattsKey "Watts"
-#define kIOPSPowerAdapterCurrentKey "Current"
-#define kIOPSPowerAdapterFamilyKey "FamilyCode"
+// A stand-in for Linux: the backend includes the power-source keys' header but spells out the keys
+// it reads itself, so nothing is declared here.
