@@ -85,6 +85,14 @@ int openDescriptorCount()
     return count;
 }
 
+bool writeFile(const QString& path, const QByteArray& text, bool executable)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size()
+           && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                  | (executable ? QFileDevice::ExeOwner : QFileDevice::Permissions()));
+}
+
 #if defined(__linux__)
 // Waits, without polling, until a process that is not our child has ended: a pidfd becomes readable
 // once it has. A process that no longer exists has ended too.
@@ -102,153 +110,67 @@ bool endsSoon(pid_t pid)
 
 } // namespace
 
-TEST(ChildProcess, ReturnsOutputOfSuccessfulChild)
-{
-    const auto start = Clock::now();
-    const auto result = runChildProcess(u"/bin/echo"_s, {u"hello"_s, u"world"_s}, Seconds(longRun));
-    ASSERT_TRUE(result);
-    EXPECT_TRUE(result->exitedNormally);
-    EXPECT_EQ(result->status, 0);
-    EXPECT_EQ(result->standardOutput, QByteArray("hello world\n"));
-    EXPECT_LT(secondsSince(start), neverWaitedOut) << "returns when the child ends, not at the deadline";
-}
+// Each run: what the child does, its deadline, and what must come back, well before any long wait.
+struct ChildRun {
+    const char* what;
+    QString program;
+    QStringList arguments;
+    double timeout;
+    bool exitedNormally;
+    int status; // -1: any
+    QByteArray output;
+};
 
-TEST(ChildProcess, CollectsOutputWrittenOverTime)
+TEST(ChildProcess, ExitsSignalsDeadlinesAndOutput)
 {
-    const auto result = runShell(u"echo a; sleep 0.1; echo b"_s, Seconds(5));
-    ASSERT_TRUE(result);
-    EXPECT_TRUE(result->exitedNormally);
-    EXPECT_EQ(result->standardOutput, QByteArray("a\nb\n"));
-}
-
-TEST(ChildProcess, ReportsNonZeroExitStatus)
-{
-    const auto result = runShell(u"echo partial; exit 3"_s, Seconds(5));
-    ASSERT_TRUE(result);
-    EXPECT_TRUE(result->exitedNormally);
-    EXPECT_EQ(result->status, 3);
-    EXPECT_EQ(result->standardOutput, QByteArray("partial\n"));
-}
-
-TEST(ChildProcess, ReportsTerminatingSignal)
-{
-    const auto result = runShell(u"echo before; kill -KILL $$"_s, Seconds(5));
-    ASSERT_TRUE(result);
-    EXPECT_FALSE(result->exitedNormally);
-    EXPECT_EQ(result->status, SIGKILL);
-    EXPECT_EQ(result->standardOutput, QByteArray("before\n"));
-}
-
-TEST(ChildProcess, StopsChildStillRunningAtDeadline)
-{
-    const auto start = Clock::now();
-    const auto result = runChildProcess(u"/bin/sleep"_s, {u"30"_s}, Seconds(0.3));
-    ASSERT_TRUE(result);
-    EXPECT_LT(secondsSince(start), neverWaitedOut);
-    EXPECT_FALSE(result->exitedNormally);
-    EXPECT_EQ(result->status, SIGTERM);
-}
-
-TEST(ChildProcess, ZeroTimeoutStopsChildAtOnce)
-{
-    const auto start = Clock::now();
-    const auto result = runChildProcess(u"/bin/sleep"_s, {u"30"_s}, Seconds(0));
-    ASSERT_TRUE(result);
-    EXPECT_LT(secondsSince(start), neverWaitedOut);
-    EXPECT_FALSE(result->exitedNormally);
-}
-
-TEST(ChildProcess, KillsChildThatIgnoresSigterm)
-{
-    const auto start = Clock::now();
-    const auto result = runShell(u"trap '' TERM; echo ready; sleep 30"_s, Seconds(0.3));
-    ASSERT_TRUE(result);
-    EXPECT_LT(secondsSince(start), neverWaitedOut) << "killed soon after the deadline";
-    EXPECT_FALSE(result->exitedNormally);
-    EXPECT_EQ(result->status, SIGKILL);
-    EXPECT_EQ(result->standardOutput, QByteArray("ready\n"));
-}
-
-TEST(ChildProcess, ChildThatExitsOnSigtermCountsAsSignalled)
-{
-    const auto result = runShell(u"trap 'exit 0' TERM; echo ready; while :; do sleep 0.05; done"_s, Seconds(0.3));
-    ASSERT_TRUE(result);
-    EXPECT_FALSE(result->exitedNormally);
-    EXPECT_EQ(result->standardOutput, QByteArray("ready\n"));
+    const QString sh = u"/bin/sh"_s;
+    const std::vector<ChildRun> runs{
+        {"success", u"/bin/echo"_s, {u"hello"_s, u"world"_s}, longRun, true, 0, "hello world\n"},
+        {"output over time", sh, {u"-c"_s, u"echo a; sleep 0.1; echo b"_s}, 5, true, 0, "a\nb\n"},
+        {"exit status", sh, {u"-c"_s, u"echo partial; exit 3"_s}, 5, true, 3, "partial\n"},
+        {"signal", sh, {u"-c"_s, u"echo before; kill -KILL $$"_s}, 5, false, SIGKILL, "before\n"},
+        {"deadline", u"/bin/sleep"_s, {u"30"_s}, 0.3, false, SIGTERM, ""},
+        {"zero deadline", u"/bin/sleep"_s, {u"30"_s}, 0, false, -1, ""},
+        {"SIGTERM ignored", sh, {u"-c"_s, u"trap '' TERM; echo ready; sleep 30"_s}, 0.3, false, SIGKILL, "ready\n"},
+        {"exit on SIGTERM", sh, {u"-c"_s, u"trap 'exit 0' TERM; echo ready; while :; do sleep 0.05; done"_s}, 0.3, false, -1,
+         "ready\n"},
+        {"bytes exact", sh, {u"-c"_s, u"printf '\\377\\376\\000\\200x'"_s}, 5, true, 0, QByteArray("\xff\xfe\x00\x80x", 5)},
+        {"more than a pipe holds", sh, {u"-c"_s, u"head -c 1048576 /dev/zero"_s}, longRun, true, 0, QByteArray(1048576, '\0')},
+        {"chatty standard error", sh, {u"-c"_s, u"head -c 4194304 /dev/zero >&2; echo done"_s}, longRun, true, 0, "done\n"},
+        {"empty standard input", sh, {u"-c"_s, u"cat; echo end"_s}, 5, true, 0, "end\n"},
+    };
+    for (const ChildRun& r : runs) {
+        SCOPED_TRACE(r.what);
+        const auto start = Clock::now();
+        const auto result = runChildProcess(r.program, r.arguments, Seconds(r.timeout));
+        ASSERT_TRUE(result);
+        EXPECT_LT(secondsSince(start), neverWaitedOut);
+        EXPECT_EQ(result->exitedNormally, r.exitedNormally);
+        if (r.status >= 0) {
+            EXPECT_EQ(result->status, r.status);
+        }
+        EXPECT_TRUE(result->standardOutput == r.output) << result->standardOutput.left(40).toStdString();
+    }
+    const auto numbers = runShell(u"seq 1 200000"_s, Seconds(longRun));
+    ASSERT_TRUE(numbers);
+    QByteArray expected;
+    for (int i = 1; i <= 200000; ++i)
+        expected += QByteArray::number(i) + '\n';
+    EXPECT_TRUE(numbers->standardOutput == expected);
 }
 
 TEST(ChildProcess, LeavesNoZombieBehind)
 {
-    const auto finished = runShell(u"echo $$"_s, Seconds(5));
-    ASSERT_TRUE(finished);
-    const pid_t finishedPid = firstLineAsPid(finished->standardOutput);
-    ASSERT_GT(finishedPid, 0);
-    EXPECT_TRUE(isReaped(finishedPid));
-
-    const auto stopped = runShell(u"echo $$; exec /bin/sleep 30"_s, Seconds(0.3));
-    ASSERT_TRUE(stopped);
-    EXPECT_FALSE(stopped->exitedNormally);
-    const pid_t stoppedPid = firstLineAsPid(stopped->standardOutput);
-    ASSERT_GT(stoppedPid, 0);
-    EXPECT_TRUE(isReaped(stoppedPid));
-
-    const auto stubborn = runShell(u"trap '' TERM; echo $$; sleep 30"_s, Seconds(0.3));
-    ASSERT_TRUE(stubborn);
-    const pid_t stubbornPid = firstLineAsPid(stubborn->standardOutput);
-    ASSERT_GT(stubbornPid, 0);
-    EXPECT_TRUE(isReaped(stubbornPid));
-
+    for (const QString& script : {u"echo $$"_s, u"echo $$; exec /bin/sleep 30"_s, u"trap '' TERM; echo $$; sleep 30"_s}) {
+        const auto run = runShell(script, Seconds(0.3));
+        ASSERT_TRUE(run);
+        const pid_t pid = firstLineAsPid(run->standardOutput);
+        ASSERT_GT(pid, 0);
+        EXPECT_TRUE(isReaped(pid)) << script.toStdString();
 #if defined(__linux__)
-    EXPECT_FALSE(QFile::exists(u"/proc/%1"_s.arg(finishedPid)));
-    EXPECT_FALSE(QFile::exists(u"/proc/%1"_s.arg(stoppedPid)));
-    EXPECT_FALSE(QFile::exists(u"/proc/%1"_s.arg(stubbornPid)));
+        EXPECT_FALSE(QFile::exists(u"/proc/%1"_s.arg(pid)));
 #endif
-}
-
-TEST(ChildProcess, ReturnsNonUtf8OutputByteExact)
-{
-    const auto result = runShell(u"printf '\\377\\376\\000\\200x'"_s, Seconds(5));
-    ASSERT_TRUE(result);
-    EXPECT_TRUE(result->exitedNormally);
-    EXPECT_EQ(result->standardOutput, QByteArray("\xff\xfe\x00\x80x", 5));
-}
-
-TEST(ChildProcess, DrainsOutputLargerThanPipeCapacity)
-{
-    const auto start = Clock::now();
-    const auto zeros = runShell(u"head -c 1048576 /dev/zero"_s, Seconds(longRun));
-    ASSERT_TRUE(zeros);
-    EXPECT_TRUE(zeros->exitedNormally);
-    EXPECT_EQ(zeros->status, 0);
-    EXPECT_EQ(zeros->standardOutput, QByteArray(1048576, '\0'));
-
-    const auto numbers = runShell(u"seq 1 200000"_s, Seconds(longRun));
-    ASSERT_TRUE(numbers);
-    EXPECT_TRUE(numbers->exitedNormally);
-    QByteArray expected;
-    for (int i = 1; i <= 200000; ++i)
-        expected += QByteArray::number(i) + '\n';
-    EXPECT_EQ(numbers->standardOutput.size(), expected.size());
-    EXPECT_TRUE(numbers->standardOutput == expected);
-    EXPECT_LT(secondsSince(start), neverWaitedOut);
-}
-
-TEST(ChildProcess, ChattyStandardErrorDoesNotStallChild)
-{
-    const auto start = Clock::now();
-    const auto result = runShell(u"head -c 4194304 /dev/zero >&2; echo done"_s, Seconds(longRun));
-    ASSERT_TRUE(result);
-    EXPECT_TRUE(result->exitedNormally);
-    EXPECT_EQ(result->standardOutput, QByteArray("done\n"));
-    EXPECT_LT(secondsSince(start), neverWaitedOut);
-}
-
-TEST(ChildProcess, StandardInputIsEmpty)
-{
-    const auto result = runShell(u"cat; echo end"_s, Seconds(5));
-    ASSERT_TRUE(result);
-    EXPECT_TRUE(result->exitedNormally);
-    EXPECT_EQ(result->standardOutput, QByteArray("end\n"));
+    }
 }
 
 TEST(ChildProcess, GrandchildHoldingPipeDoesNotDelayPastDeadline)
@@ -261,7 +183,6 @@ TEST(ChildProcess, GrandchildHoldingPipeDoesNotDelayPastDeadline)
     EXPECT_TRUE(result->exitedNormally);
     EXPECT_EQ(result->status, 0);
     EXPECT_TRUE(result->standardOutput.endsWith("\nhi\n"));
-
 #if defined(__linux__)
     const pid_t grandchild = firstLineAsPid(result->standardOutput);
     ASSERT_GT(grandchild, 0);
@@ -272,28 +193,12 @@ TEST(ChildProcess, GrandchildHoldingPipeDoesNotDelayPastDeadline)
 TEST(ChildProcess, LaunchFailuresYieldNothing)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-
     const QString notExecutable = dir.filePath(u"not-executable"_s);
-    {
-        QFile file(notExecutable);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\necho x\n");
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
     const QString notAProgram = dir.filePath(u"not-a-program"_s);
-    {
-        QFile file(notAProgram);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray("\x01\x02\x03 garbage without an interpreter line\n"));
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
-
-    EXPECT_FALSE(runChildProcess(dir.filePath(u"missing"_s), {}, Seconds(1)));
-    EXPECT_FALSE(runChildProcess(dir.path(), {}, Seconds(1)));
-    EXPECT_FALSE(runChildProcess(notExecutable, {}, Seconds(1)));
-    EXPECT_FALSE(runChildProcess(notAProgram, {}, Seconds(1)));
-    EXPECT_FALSE(runChildProcess(QString(), {}, Seconds(1)));
+    ASSERT_TRUE(writeFile(notExecutable, "#!/bin/sh\necho x\n", false));
+    ASSERT_TRUE(writeFile(notAProgram, "\x01\x02\x03 garbage without an interpreter line\n", true));
+    for (const QString& program : {dir.filePath(u"missing"_s), dir.path(), notExecutable, notAProgram, QString()})
+        EXPECT_FALSE(runChildProcess(program, {}, Seconds(1))) << program.toStdString();
     // An argument with a zero byte cannot be passed on faithfully.
     EXPECT_FALSE(runChildProcess(u"/bin/echo"_s, {u"a\0b"_s}, Seconds(1)));
 }
@@ -316,19 +221,11 @@ TEST(ChildProcess, PassesExtraEnvironmentToChild)
 TEST(ChildProcess, PassesArgumentsAndPathAsUtf8)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"prüfung ✓"_s));
     const QString script = dir.filePath(u"prüfung ✓/zeige-argument"_s);
-    {
-        QFile file(script);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\nprintf '%s|%s' \"$1\" \"$2\"\n");
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
-
+    ASSERT_TRUE(writeFile(script, "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$2\"\n", true));
     const auto result = runChildProcess(script, {u"grüße ✓"_s, u"with space"_s}, Seconds(5));
     ASSERT_TRUE(result);
-    EXPECT_TRUE(result->exitedNormally);
     EXPECT_EQ(result->standardOutput, u"grüße ✓|with space"_s.toUtf8());
 }
 
@@ -384,12 +281,9 @@ TEST(ChildProcess, PosixProcessLauncherRunsTheProgram)
 {
     const PosixProcessLauncher posix;
     const ProcessLauncher& launcher = posix;
-
     const auto result = launcher.run(u"/bin/sh"_s, {u"-c"_s, u"echo via launcher; exit 4"_s}, Seconds(5));
     ASSERT_TRUE(result);
-    EXPECT_TRUE(result->exitedNormally);
     EXPECT_EQ(result->status, 4);
     EXPECT_EQ(result->standardOutput, QByteArray("via launcher\n"));
-
     EXPECT_FALSE(launcher.run(u"/nonexistent/program"_s, {}, Seconds(1)));
 }
