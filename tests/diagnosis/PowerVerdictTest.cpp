@@ -67,67 +67,46 @@ TEST(PowerVerdict, TheWornSocketIsNamedWhereverItIs)
     }
 }
 
-TEST(PowerVerdict, LessThanHalfTheWattsOfTheBestPortWithTheSameOffers)
+TEST(PowerVerdict, WhichPortsAreWeak)
 {
-    const std::vector<PortTestResult> results{passed(1, powerDelivery({15000, 3000, 48000})),
-                                              passed(2, powerDelivery(at20V)),
-                                              passed(3, powerDelivery({9000, 3000, 27000}))};
-    const auto weak = findWeakPorts(results);
-    ASSERT_EQ(weak.size(), 1u) << "48 W is not less than half of 96 W; 27 W is";
-    EXPECT_EQ(weak[0], (WeakPort{3, 2, at20V, {9000, 3000, 27000}}));
+    const auto pd = [](PowerLevel agreed) { return powerDelivery(agreed); };
+    const PowerLevel at5V{5000, 3000, 15000}, at9V{9000, 3000, 27000}, at15V{15000, 3000, 48000};
+    const auto failed = PortTestResult::make(2, PortResultState::failed, std::nullopt, std::nullopt, diagnosis::texts::timeoutNote);
+    const auto limited = PortTestResult::make(3, PortResultState::limited, std::nullopt, 96, diagnosis::texts::limitedNote,
+                                              typeC5V(), u"96W USB-C Power Adapter"_s);
+    const std::vector<std::tuple<const char*, std::vector<PortTestResult>, std::vector<std::int64_t>>> cases{
+        {"48 W is not less than half of 96 W; 27 W is", {passed(1, pd(at15V)), passed(2, pd(at20V)), passed(3, pd(at9V))}, {3}},
+        {"another charger's offers", {passed(1, pd(at20V)), passed(2, powerDelivery({15000, 2000, 30000}, offers30))}, {}},
+        {"another adapter's name", {passed(1, pd(at20V)), passed(2, typeC5V(), 15, u"USB-C Netzteil"_s)}, {}},
+        {"another adapter's watts", {passed(1, pd(at20V)), passed(2, typeC5V(), 60)}, {}},
+        {"no name: nothing says it is the same charger",
+         {passed(1, pd(at20V), 96, std::nullopt), passed(2, typeC5V(), 96, std::nullopt)}, {}},
+        {"the same adapter at 5 V", {passed(1, pd(at20V)), passed(2, typeC5V())}, {2}},
+        {"all the same", {passed(1, pd(at20V)), passed(2, pd(at20V)), passed(3, pd(at20V))}, {}},
+        {"5 V everywhere", {passed(1, typeC5V()), passed(2, typeC5V())}, {}},
+        {"5 V everywhere by Power Delivery", {passed(1, pd(at5V)), passed(2, pd(at5V))}, {}},
+        {"alone at its best offer", {passed(1, pd(at20V))}, {}},
+        {"alone without offers: a 5 V charger, for all we know", {passed(1, typeC5V())}, {}},
+        {"alone, offering 5 V only", {passed(1, powerDelivery(at5V, {at5V}))}, {}},
+        {"alone with its charger", {passed(1, powerDelivery({15000, 2000, 30000}, offers30)), passed(2, pd(at5V))}, {2}},
+        {"failed and limited take no part", {passed(1, pd(at20V)), failed, limited}, {}},
+        {"no published contract", {passed(1, pd(at20V)), passed(2, std::nullopt)}, {}},
+    };
+    for (const auto& [what, results, weak] : cases)
+        EXPECT_EQ(weakOrdinals(results), weak) << what;
+
+    auto weak = findWeakPorts({passed(1, pd(at15V)), passed(2, pd(at20V)), passed(3, pd(at9V))});
+    ASSERT_EQ(weak.size(), 1u);
+    EXPECT_EQ(weak[0], (WeakPort{3, 2, at20V, at9V}));
     EXPECT_EQ(diagnosis::texts::weakNote(weak[0]),
               u"Mit demselben Netzteil wurden an Anschluss 2 96 W vereinbart, hier nur 9 V und 27 W. Das deutet auf eine "
               u"abgenutzte Buchse oder einen beschädigten Ladepfad hin."_s);
-}
-
-TEST(PowerVerdict, PortsWithAnotherChargerAreComparedWithNothing)
-{
-    // A 30 W charger at port 2 agrees less than half, but its offers are not the 96 W charger's.
-    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V)), passed(2, powerDelivery({15000, 2000, 30000}, offers30))})
-                    .empty());
-    // Without offers at the 5 V port, the adapter reading tells the chargers apart.
-    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V)), passed(2, typeC5V(), 15, u"USB-C Netzteil"_s)}).empty());
-    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V)), passed(2, typeC5V(), 60)}).empty());
-    // No name in the reading: nothing says it is the same charger.
-    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V), 96, std::nullopt), passed(2, typeC5V(), 96, std::nullopt)}).empty());
-    // The same adapter at both: the 5 V port is weak.
-    EXPECT_EQ(weakOrdinals({passed(1, powerDelivery(at20V)), passed(2, typeC5V())}), std::vector<std::int64_t>{2});
-}
-
-TEST(PowerVerdict, ARunWhereAllPortsGotTheSameIsSilent)
-{
-    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V)), passed(2, powerDelivery(at20V)),
-                              passed(3, powerDelivery(at20V))})
-                    .empty());
-    // Even at 5 V everywhere: nothing to compare the ports by.
-    EXPECT_TRUE(weakOrdinals({passed(1, typeC5V()), passed(2, typeC5V())}).empty());
-    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery({5000, 3000, 15000})), passed(2, powerDelivery({5000, 3000, 15000}))})
-                    .empty());
-}
-
-TEST(PowerVerdict, ALonePortIsJudgedByItsOwnOffers)
-{
-    const auto weak = findWeakPorts({passed(1, powerDelivery({5000, 3000, 15000}))});
+    weak = findWeakPorts({passed(1, pd(at5V))});
     ASSERT_EQ(weak.size(), 1u) << "offers reach 20 V, the contract is 5 V";
-    EXPECT_EQ(weak[0], (WeakPort{1, std::nullopt, at20V, {5000, 3000, 15000}}));
+    EXPECT_EQ(weak[0], (WeakPort{1, std::nullopt, at20V, at5V}));
     EXPECT_EQ(diagnosis::texts::weakNote(weak[0]),
               u"Das Netzteil bietet an diesem Anschluss bis zu 96 W an, vereinbart wurden hier nur 5 V und 15 W. Das "
               u"deutet auf eine abgenutzte Buchse oder einen beschädigten Ladepfad hin."_s);
-    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V))}).empty());
-    EXPECT_TRUE(weakOrdinals({passed(1, typeC5V())}).empty()) << "no offers: a 5 V charger, for all we know";
-    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery({5000, 3000, 15000}, {{5000, 3000, 15000}}))}).empty());
-    // Another charger elsewhere leaves the port alone with its own offers.
-    EXPECT_EQ(weakOrdinals({passed(1, powerDelivery({15000, 2000, 30000}, offers30)), passed(2, powerDelivery({5000, 3000, 15000}))}),
-              std::vector<std::int64_t>{2});
-}
-
-TEST(PowerVerdict, OnlyPassedPortsWithAPublishedContractTakePart)
-{
-    auto failed = PortTestResult::make(2, PortResultState::failed, std::nullopt, std::nullopt, diagnosis::texts::timeoutNote);
-    auto limited = PortTestResult::make(3, PortResultState::limited, std::nullopt, 96, diagnosis::texts::limitedNote,
-                                        typeC5V(), u"96W USB-C Power Adapter"_s);
-    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V)), failed, limited}).empty());
-    EXPECT_TRUE(weakOrdinals({passed(1, powerDelivery(at20V)), passed(2, std::nullopt)}).empty());
 }
 
 TEST(PowerVerdict, ReportNamesTheWeakPortAndItsVerdict)
@@ -199,29 +178,6 @@ TEST(PowerVerdict, ContractsOnlyFromWinningOptions)
     EXPECT_EQ(both->offers.size(), 2u);
     typeC.insert(u"WinningPowerSourceOption"_s, option(-5000, 3000));
     EXPECT_FALSE(probe::readPowerContract({typeC})) << "nonsense is no contract";
-}
-
-TEST(PowerVerdict, SimulatedM3ProWithAWornSecondSocket)
-{
-    Harness h(u"mac15-6"_s);
-    ASSERT_TRUE(h.mac->weakenSocket(2).isEmpty());
-    h.startPortTests();
-    h.passPort(1);
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
-    h.passPort(2);
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
-    h.passPort(3);
-    ASSERT_TRUE(h.untilPhase(DiagnosticPhase::result));
-    const auto& results = h.model->portResults();
-    ASSERT_EQ(results.size(), 3u);
-    EXPECT_EQ(results[0].contract, powerDelivery(at20V));
-    EXPECT_EQ(results[1].contract, typeC5V()) << "no Power Delivery partner, the Type-C source wins";
-    EXPECT_EQ(results[1].adapterWatts, 96) << "the adapter reading stays the charger's";
-    EXPECT_EQ(h.model->weakPorts(), (std::vector<WeakPort>{{2, 1, at20V, {5000, 3000, 15000}}}));
-    EXPECT_EQ(h.model->property("weakPorts").toList().size(), 1);
-    EXPECT_TRUE(h.model->failedResults().empty());
-    h.model->openRepairPage();
-    EXPECT_EQ(h.services.openedUrls, QStringList{diagnosis::links::repairPageMacBookPro()});
 }
 
 TEST(PowerVerdict, MachinesThatPublishNoContractClaimNothing)

@@ -173,32 +173,6 @@ TEST(PortTest, PassedPortsAreCreditedOnceAndInPortOrder)
     EXPECT_EQ(h.model->portResults().size(), 1u);
 }
 
-TEST(PortTest, HubLeftInEarlierPortLeavesTheCreditToTheChargingPortWherePowerIsShown)
-{
-    // This family shows a power source where power comes in; the hub shows only its partner.
-    Harness h(u"mac15-6"_s);
-    h.startPortTests();
-    h.mac->plugPdDevice(1);
-    h.passPort(3);
-    EXPECT_EQ(h.model->portResults().at(0).controllerID, h.model->hardwareReport()->portDescriptors[2].id);
-
-    // The charger back in socket 3, the hub still in socket 1: already tested, the hub takes nothing.
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
-    h.mac->plugCharger(3, 96);
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::alreadyTested));
-    EXPECT_EQ(h.model->portResults().size(), 1u);
-}
-
-TEST(PortTest, HubLeftInEarlierPortIsCreditedWhereNoPowerSourceIsShown)
-{
-    // Known limitation of families without power sources: the first active port in port order wins.
-    Harness h(u"macbookpro18-3"_s);
-    h.startPortTests();
-    h.mac->plugPdDevice(1);
-    h.passPort(3);
-    EXPECT_EQ(h.model->portResults().at(0).controllerID, h.model->hardwareReport()->portDescriptors[0].id);
-}
-
 TEST(PortTest, PowerWithoutUsbCActivityIsWrongPowerSource)
 {
     Harness h(u"mac15-6"_s);
@@ -273,27 +247,6 @@ TEST(PortTest, BrokenSocketDeliversNothing)
     ASSERT_TRUE(h.untilStatus(PortTestStatus::timedOut, 30s));
 }
 
-TEST(PortTest, M1ProFamilyIsCreditedThroughItsPdPartnerAlone)
-{
-    Harness h(u"macbookpro18-3"_s);
-    h.startPortTests();
-    h.passPort(3, 140);
-    EXPECT_EQ(h.model->portResults().at(0).controllerID, h.model->hardwareReport()->portDescriptors[2].id);
-    EXPECT_EQ(h.model->portResults().at(0).adapterWatts, 140);
-}
-
-TEST(PortTest, IntelMachineGivesLimitedResults)
-{
-    Harness h(u"macbookpro16-1"_s);
-    h.startPortTests();
-    h.passPort(3, 96);
-    const auto& r = h.model->portResults().at(0);
-    EXPECT_EQ(r.state, model::PortResultState::limited);
-    EXPECT_FALSE(r.controllerID);
-    EXPECT_EQ(r.adapterWatts, 96);
-    EXPECT_EQ(r.note, fixed::resultNotes::limited);
-}
-
 TEST(PortTest, WithoutReportOnePortIsTested)
 {
     auto probe = std::make_shared<FakeProbe>();
@@ -306,18 +259,6 @@ TEST(PortTest, WithoutReportOnePortIsTested)
     EXPECT_FALSE(h.model->portResults().at(0).adapterWatts);
     EXPECT_EQ(h.model->portResults().at(0).note, fixed::resultNotes::limited);
     ASSERT_TRUE(h.untilPhase(DiagnosticPhase::evaluating, 1s));
-}
-
-TEST(PortTest, TwoExpectedPortsEndAfterTheSecond)
-{
-    Harness h(u"mac14-2"_s);
-    h.startPortTests();
-    h.passPort(1);
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
-    h.passPort(2);
-    ASSERT_TRUE(h.untilPhase(DiagnosticPhase::evaluating, 1s));
-    EXPECT_EQ(h.model->portResults().size(), 2u);
-    EXPECT_TRUE(h.model->monitoringTask().isFinished());
 }
 
 TEST(PortTest, SuccessWaitsAdvanceDelayBeforeNextPort)
