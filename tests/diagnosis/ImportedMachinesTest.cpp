@@ -68,8 +68,16 @@ TEST(ImportIoreg, M3ProChargingOnPortOne)
     const auto observations = observe(mac);
     ASSERT_EQ(observations.size(), 3u);
     EXPECT_TRUE(observations[0].powerDeliveryActive && observations[0].partnerIdentityVisible);
-    for (std::size_t i = 1; i < 3; ++i)
+    for (std::size_t i = 1; i < 3; ++i) {
         EXPECT_FALSE(observations[i].powerDeliveryActive || observations[i].partnerIdentityVisible);
+        EXPECT_FALSE(observations[i].contract) << "idle, or a security key that brings no power";
+    }
+    ASSERT_TRUE(observations[0].contract) << "port 1 charges from a 100 W charger";
+    const model::PowerContract& c = *observations[0].contract;
+    EXPECT_EQ(c.kind, model::PowerContract::Kind::powerDelivery);
+    EXPECT_EQ(c.agreed, (model::PowerLevel{20000, 5000, 100000}));
+    EXPECT_EQ(c.offers.size(), 4u) << "the USB-PD source's offers; the fallbacks' are the Mac's own";
+    EXPECT_EQ(c.bestOffer(), c.agreed);
 }
 
 TEST(ImportIoreg, M1ProWithDockAndDisplay)

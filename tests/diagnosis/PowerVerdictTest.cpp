@@ -5,10 +5,7 @@
 #include "diagnosis/DiagnosisReport.h"
 #include "diagnosis/PowerVerdict.h"
 #include "probe/PortObserver.h"
-#include "probe/backends/simulated/IoregImport.h"
 
-#include <QFile>
-#include <QJsonDocument>
 
 using namespace kw;
 using namespace kw::test;
@@ -129,28 +126,6 @@ TEST(PowerVerdict, ReportNamesTheWeakPortAndItsVerdict)
     const QStringList negative = diagnosis::reportText(report, withFailure).split(u'\n');
     EXPECT_EQ(negative[9], lines[9]);
     EXPECT_EQ(negative[14], u"Gesamtergebnis: Mindestens ein USB-C Anschluss ist vermutlich defekt."_s);
-}
-
-TEST(PowerVerdict, TheRealM3ProCapturePublishesItsContract)
-{
-    QFile file(QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/real-mac/m3pro-mac15-6/ioport.plist"_s);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const auto imported = probe::importIoreg({u"ioport.plist"_s, file.readAll()}, std::nullopt, std::nullopt);
-    ASSERT_TRUE(imported.machine) << imported.error.toStdString();
-    auto loaded = probe::parseMachineFile(QJsonDocument(*imported.machine).toJson(), u"import"_s);
-    ASSERT_TRUE(loaded.machine);
-    auto mac = probe::SimulatedMac::create(std::move(*loaded.machine), QStringLiteral(KW_PROFILER_HELPER));
-    const auto report = probe::PlatformProbe(mac->platform()).buildHardwareReport();
-    const auto observations = probe::observePorts(*mac, report.portDescriptors);
-    ASSERT_EQ(observations.size(), 3u);
-    ASSERT_TRUE(observations[0].contract) << "port 1 charges from a 100 W charger";
-    const PowerContract& c = *observations[0].contract;
-    EXPECT_EQ(c.kind, PowerContract::Kind::powerDelivery);
-    EXPECT_EQ(c.agreed, (PowerLevel{20000, 5000, 100000}));
-    EXPECT_EQ(c.offers.size(), 4u) << "the USB-PD source's offers; the fallbacks' are the Mac's own";
-    EXPECT_EQ(c.bestOffer(), c.agreed);
-    EXPECT_FALSE(observations[1].contract) << "idle";
-    EXPECT_FALSE(observations[2].contract) << "a security key brings no power";
 }
 
 TEST(PowerVerdict, ContractsOnlyFromWinningOptions)
