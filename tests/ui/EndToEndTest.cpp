@@ -3,7 +3,6 @@
 #include "support/FixedTexts.h"
 #include "ui/SimulatedWindow.h"
 
-#include <QColor>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QQmlEngine>
@@ -29,6 +28,11 @@ using model::DiagnosticPhase;
 using model::PortTestStatus;
 
 namespace {
+
+std::string sizeName(const ::testing::TestParamInfo<QSize>& info)
+{
+    return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height());
+}
 
 // Each run at a window size a user can set: the default and the smallest.
 class EndToEnd : public ::testing::TestWithParam<QSize>, protected test::SimulatedWindow {
@@ -201,26 +205,6 @@ TEST_P(EndToEnd, AFullDiagnosisByMouse)
     EXPECT_TRUE(find(u"messageOverlay"_s)->isVisible());
     click(u"repairButton"_s);
     EXPECT_EQ(services.openedUrls, QStringList{u"https://"_s + QStringLiteral(KW_MAKER_HOST) + fixed::paths::repairPro});
-}
-
-TEST_P(EndToEnd, TheSamePortAgainIsAlreadyTested)
-{
-    click(u"startButton"_s);
-    runUntilPhase(DiagnosticPhase::portPreparation);
-    click(u"beginButton"_s);
-    runUntilStatus(PortTestStatus::waitingForConnection);
-    simulatorClick(u"socket1"_s, u"plug96"_s);
-    runUntilStatus(PortTestStatus::success);
-    simulatorClick(u"socket1"_s, u"unplug"_s);
-    runUntilStatus(PortTestStatus::waitingForConnection);
-    EXPECT_EQ(textOf(u"portHeading"_s), u"USB-C Anschluss 2 von 3"_s);
-
-    simulatorClick(u"socket1"_s, u"plug96"_s);
-    runUntilStatus(PortTestStatus::alreadyTested);
-    EXPECT_EQ(textOf(u"statusTitle"_s), u"Dieser Anschluss wurde bereits geprüft"_s);
-    // Caution orange, 0.88 0.54 0.10, as a text keeps it: 8 bits per channel.
-    EXPECT_EQ(find(u"statusTitle"_s)->property("color").value<QColor>().name(), u"#e08a1a"_s);
-    EXPECT_EQ(session->model().portResults().size(), 1u);
 }
 
 // The 12-inch MacBook: one port, and no port-controller services, so its charge is a limited result.
@@ -494,14 +478,7 @@ TEST_P(ByKeyboard, TheDamagedControllerScreen)
 // The simulator wears a socket of a Mac that publishes its contracts; the result names that socket.
 class WornSocket : public EndToEnd {
 protected:
-    void SetUp() override
-    {
-        QString error = open(u"mac15-6"_s, QStringLiteral(KW_PROFILER_HELPER), /*animations=*/false);
-        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-        ASSERT_TRUE(session->showSimulator(mac, error)) << error.toStdString();
-        session->window()->resize(GetParam());
-        settle();
-    }
+    QString machine() const override { return u"mac15-6"_s; }
 };
 
 TEST_P(WornSocket, TheResultNamesTheSocketThatChargesBelowTheOthers)
@@ -531,7 +508,7 @@ TEST_P(WornSocket, TheResultNamesTheSocketThatChargesBelowTheOthers)
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowSizes, WornSocket, ::testing::Values(QSize(1080, 740)),
-                         [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
+                         sizeName);
 
 // The simulator's window opens wholly on the main window's screen: beside it where there is room,
 // else over its right part.
@@ -568,13 +545,13 @@ TEST_P(EndToEnd, TheSimulatorWindowLiesOnTheMainWindowsScreen)
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowSizes, ByKeyboard, ::testing::Values(QSize(1080, 740), QSize(980, 680)),
-                         [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
+                         sizeName);
 
 INSTANTIATE_TEST_SUITE_P(WindowSizes, EndToEnd, ::testing::Values(QSize(1080, 740), QSize(980, 680)),
-                         [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
+                         sizeName);
 
 INSTANTIATE_TEST_SUITE_P(WindowSizes, OnePortMac, ::testing::Values(QSize(1080, 740), QSize(980, 680)),
-                         [](const auto& info) { return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height()); });
+                         sizeName);
 
 int main(int argc, char** argv)
 {
