@@ -13,36 +13,40 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A tree is recorded with the charger in; until the test plugs it in, the machine runs on battery.
+// A tree recorded with the charger in; until the test plugs it in, the machine runs on battery. A
+// charger moved from port to port is one reading (a tree of its own) per socket.
 class RecordedTreeProbe final : public probe::HardwareProbe {
 public:
-    explicit RecordedTreeProbe(const QString& tree)
-        : m_probe(probe::SysfsPlatform::create(QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/"_s + tree,
-                                               QStringLiteral(KW_PROFILER_HELPER))
-                      ->platform())
+    explicit RecordedTreeProbe(const QString& tree, const QStringList& readings = {QString()})
     {
+        for (const QString& reading : readings)
+            m_probes.push_back(std::make_unique<probe::PlatformProbe>(
+                probe::SysfsPlatform::create(QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/"_s + tree + u'/' + reading,
+                                             QStringLiteral(KW_PROFILER_HELPER))
+                    ->platform()));
     }
-    void plugIn() { m_pluggedIn = true; }
-    void pullOut() { m_pluggedIn = false; }
+    void plugIn(int reading = 0) { m_reading = reading; }
+    void pullOut() { m_reading = -1; }
 
-    model::HardwareReport buildHardwareReport() const override { return m_probe.buildHardwareReport(); }
+    model::HardwareReport buildHardwareReport() const override { return m_probes.front()->buildHardwareReport(); }
     model::PowerSnapshot readPowerSnapshot() const override
     {
-        if (!m_pluggedIn)
+        const int r = m_reading;
+        if (r < 0)
             return {};
         // A tree recorded on battery gets its charger from the test; what the tree says of it stays.
-        model::PowerSnapshot power = m_probe.readPowerSnapshot();
+        model::PowerSnapshot power = m_probes[std::size_t(r)]->readPowerSnapshot();
         power.externalPowerConnected = true;
         return power;
     }
     std::vector<model::PortObservation> observePorts(const std::vector<model::PortDescriptor>& ports) const override
     {
-        return m_probe.observePorts(ports);
+        return m_probes[std::size_t(std::max(int(m_reading), 0))]->observePorts(ports);
     }
 
 private:
-    const probe::PlatformProbe m_probe;
-    std::atomic<bool> m_pluggedIn = false;
+    std::vector<std::unique_ptr<probe::PlatformProbe>> m_probes;
+    std::atomic<int> m_reading = -1;
 };
 
 } // namespace
@@ -63,15 +67,7 @@ TEST(LinuxCrediting, TheChargingPortIsCreditedNotTheHubBeforeIt)
     ASSERT_TRUE(h.untilStatus(PortTestStatus::success));
     const auto& first = h.model->portResults().at(0);
     EXPECT_EQ(first.controllerID, descriptors[1].id) << "the second connector charges";
-    EXPECT_EQ(first.adapterWatts, 94);
-
-    // Out and in again: the same connector has passed, and the hub still takes nothing.
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForDisconnect));
-    tree->pullOut();
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
-    tree->plugIn();
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::alreadyTested));
-    EXPECT_EQ(h.model->portResults().size(), 1u);
+    EXPECT_EQ(first.adapterWatts, 94) << "the partner's best offer, 20 V x 4.7 A";
 }
 
 TEST(LinuxCrediting, AppleSiliconPortsAreNumberedByTheirControllersAddress)
@@ -91,53 +87,18 @@ TEST(LinuxCrediting, AppleSiliconPortsAreNumberedByTheirControllersAddress)
     EXPECT_EQ(h.model->portResults().at(0).adapterWatts, 60);
 }
 
-namespace {
-
-// One charger moved from port to port: each socket's reading is a tree of its own.
-class MovedChargerProbe final : public probe::HardwareProbe {
-public:
-    MovedChargerProbe(const QString& tree, const QStringList& readings)
-    {
-        for (const QString& reading : readings)
-            m_probes.push_back(std::make_unique<probe::PlatformProbe>(
-                probe::SysfsPlatform::create(QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/"_s + tree + u'/' + reading,
-                                             QStringLiteral(KW_PROFILER_HELPER))
-                    ->platform()));
-    }
-    void plugInto(int reading) { m_reading = reading; }
-    void pullOut() { m_reading = -1; }
-
-    model::HardwareReport buildHardwareReport() const override { return m_probes.front()->buildHardwareReport(); }
-    model::PowerSnapshot readPowerSnapshot() const override
-    {
-        const int r = m_reading;
-        return r < 0 ? model::PowerSnapshot{} : m_probes[std::size_t(r)]->readPowerSnapshot();
-    }
-    std::vector<model::PortObservation> observePorts(const std::vector<model::PortDescriptor>& ports) const override
-    {
-        const int r = m_reading;
-        return m_probes[std::size_t(std::max(r, 0))]->observePorts(ports);
-    }
-
-private:
-    std::vector<std::unique_ptr<probe::PlatformProbe>> m_probes;
-    std::atomic<int> m_reading = -1;
-};
-
-} // namespace
-
 TEST(LinuxCrediting, TheSameChargerFallingBackToFiveVoltsNamesTheWornPort)
 {
-    auto probe = std::make_shared<MovedChargerProbe>(u"ucsi-notebook-worn-port1"_s,
+    auto probe = std::make_shared<RecordedTreeProbe>(u"ucsi-notebook-worn-port1"_s,
                                                      QStringList{u"charger-in-port2"_s, u"charger-in-port1"_s});
     Harness h(probe);
     h.startPortTests();
-    probe->plugInto(0);
+    probe->plugIn(0);
     ASSERT_TRUE(h.untilStatus(PortTestStatus::success));
     ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForDisconnect));
     probe->pullOut();
     ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
-    probe->plugInto(1);
+    probe->plugIn(1);
     ASSERT_TRUE(h.untilPhase(DiagnosticPhase::result));
 
     const auto& results = h.model->portResults();

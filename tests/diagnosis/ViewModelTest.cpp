@@ -53,23 +53,6 @@ TEST(ViewModel, ScanShowsForOnePointFiveSecondsAndPublishesReportEarlier)
     EXPECT_EQ(h.model->phase(), DiagnosticPhase::portPreparation);
 }
 
-TEST(ViewModel, ScanBranchesOnProbableControllerFailureOnly)
-{
-    auto probe = std::make_shared<FakeProbe>();
-    probe->setReport(reportWithPorts(1, 2));
-    Harness failing(probe);
-    failing.model->startDiagnosis();
-    failing.advance(2s);
-    EXPECT_EQ(failing.model->phase(), DiagnosticPhase::controllerFailure);
-
-    auto intel = std::make_shared<FakeProbe>();
-    intel->setReport(reportWithPorts(0, 4, /*appleSilicon=*/false)); // inconclusive, no failure
-    Harness inconclusive(intel);
-    inconclusive.model->startDiagnosis();
-    inconclusive.advance(2s);
-    EXPECT_EQ(inconclusive.model->phase(), DiagnosticPhase::portPreparation);
-}
-
 TEST(ViewModel, EveryAssignmentNotifiesBeforeAndAfterEvenWhenEqual)
 {
     Harness h(std::make_shared<FakeProbe>());
@@ -120,7 +103,7 @@ TEST(PortTest, ChargerStillConnectedKeepsWaitingWithoutTimeout)
     EXPECT_EQ(h.model->secondsRemaining(), 25);
 }
 
-TEST(PortTest, CountdownTimeoutRetryAndDefective)
+TEST(PortTest, CountdownShowsEverySecondThenStaysQuiet)
 {
     Harness h(u"mac14-2"_s);
     h.startPortTests();
@@ -139,38 +122,6 @@ TEST(PortTest, CountdownTimeoutRetryAndDefective)
     QSignalSpy status(h.model.get(), &DiagnosticViewModel::portTestStatusChanged);
     h.advance(60s);
     EXPECT_EQ(status.count(), 0) << "a timed-out test stays quiet";
-
-    h.model->restartPortTest();
-    EXPECT_EQ(h.model->portTestStatus(), PortTestStatus::waitingForDisconnect);
-    EXPECT_EQ(h.model->secondsRemaining(), 25);
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::timedOut, 30s));
-    h.model->markCurrentPortDefective();
-    EXPECT_EQ(h.model->portResults().size(), 1u);
-    EXPECT_EQ(h.model->portResults()[0].state, model::PortResultState::failed);
-    EXPECT_EQ(h.model->portResults()[0].note, fixed::resultNotes::timeout);
-    EXPECT_EQ(h.model->portTestStatus(), PortTestStatus::waitingForDisconnect) << "port 2 starts at once";
-}
-
-TEST(PortTest, PassedPortsAreCreditedOnceAndInPortOrder)
-{
-    Harness h(u"mac15-6"_s);
-    h.startPortTests();
-    h.passPort(2, 96);
-    const auto& first = h.model->portResults().at(0);
-    EXPECT_EQ(first.ordinal, 1);
-    EXPECT_EQ(first.adapterWatts, 96);
-    EXPECT_EQ(first.note, u"USB-C Power Delivery wurde mit einem 96-W-Netzteil erkannt."_s);
-    EXPECT_EQ(first.controllerID, h.model->hardwareReport()->portDescriptors[1].id) << "socket 2 is the second port";
-
-    // The same socket again: already tested; it falls back to waiting for the unplug.
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
-    h.mac->plugCharger(2, 96);
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::alreadyTested));
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForDisconnect, 1s));
-    h.mac->unplug(2);
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection, 1s));
-    EXPECT_EQ(h.model->secondsRemaining(), 25);
-    EXPECT_EQ(h.model->portResults().size(), 1u);
 }
 
 TEST(PortTest, PowerWithoutUsbCActivityIsWrongPowerSource)

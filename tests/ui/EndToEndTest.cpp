@@ -207,32 +207,6 @@ TEST_P(EndToEnd, AFullDiagnosisByMouse)
     EXPECT_EQ(services.openedUrls, QStringList{u"https://"_s + QStringLiteral(KW_MAKER_HOST) + fixed::paths::repairPro});
 }
 
-// The 12-inch MacBook: one port, and no port-controller services, so its charge is a limited result.
-class OnePortMac : public EndToEnd {
-protected:
-    QString machine() const override { return u"macbook10-1"_s; }
-};
-
-TEST_P(OnePortMac, BeginsItsOnlyPortTestAndEndsWithTheResult)
-{
-    click(u"startButton"_s);
-    runUntilPhase(DiagnosticPhase::portPreparation);
-    EXPECT_TRUE(textOf(u"explanation"_s).startsWith(u"Die App hat 1 USB-C bzw. Thunderbolt Anschluss für"_s));
-    click(u"beginButton"_s);
-    EXPECT_EQ(screen(), u"portTesting"_s);
-    runUntilStatus(PortTestStatus::waitingForConnection);
-    EXPECT_EQ(textOf(u"portHeading"_s), u"USB-C Anschluss 1 von 1"_s);
-    simulatorClick(u"socket1"_s, u"plug30"_s);
-    runUntilStatus(PortTestStatus::success);
-    EXPECT_EQ(textOf(u"statusTitle"_s), u"Anschluss erfolgreich geprüft"_s);
-    EXPECT_EQ(textOf(u"tally"_s), u"1 / 1 geprüft"_s);
-    ASSERT_EQ(session->model().portResults().size(), 1u);
-    EXPECT_EQ(session->model().portResults()[0].state, model::PortResultState::limited);
-    runUntilPhase(DiagnosticPhase::result);
-    EXPECT_EQ(screen(), u"result"_s);
-    EXPECT_EQ(textOf(u"verdictHeadline"_s), u"Alle USB-C Anschlüsse reagieren korrekt"_s);
-}
-
 // Keys only: the window and the simulator's window are worked by Tab, Shift+Tab, Space, Return and
 // Escape, each sent to the window the user would be typing into.
 class ByKeyboard : public EndToEnd {
@@ -548,9 +522,6 @@ INSTANTIATE_TEST_SUITE_P(WindowSizes, ByKeyboard, ::testing::Values(QSize(1080, 
                          sizeName);
 
 INSTANTIATE_TEST_SUITE_P(WindowSizes, EndToEnd, ::testing::Values(QSize(1080, 740), QSize(980, 680)),
-                         sizeName);
-
-INSTANTIATE_TEST_SUITE_P(WindowSizes, OnePortMac, ::testing::Values(QSize(1080, 740), QSize(980, 680)),
                          sizeName);
 
 int main(int argc, char** argv)
