@@ -68,6 +68,15 @@ QJsonObject probeJson(const QString& machine)
     return QJsonDocument::fromJson(run.output.toUtf8()).object();
 }
 
+const QString treeDir = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/"_s;
+
+QJsonObject probeTree(const QString& name)
+{
+    const CliRun run = kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s, treeDir + name});
+    EXPECT_EQ(run.status, 0) << run.output.toStdString();
+    return QJsonDocument::fromJson(run.output.toUtf8()).object();
+}
+
 QStringList notesOf(const QJsonObject& probe)
 {
     QStringList notes;
@@ -168,27 +177,34 @@ TEST(CommandLine, HelpVersionAndUsageErrors)
     EXPECT_TRUE(help.output.contains(u"probe"_s));
     const CliRun probeHelp = kabelwacht({u"probe"_s, u"--help"_s});
     EXPECT_EQ(probeHelp.status, 0);
-    EXPECT_TRUE(probeHelp.output.contains(u"--machine"_s));
+    EXPECT_TRUE(probeHelp.output.contains(u"--machine"_s) && probeHelp.output.contains(u"./NAME"_s));
 
-    const CliRun unknown = kabelwacht({u"frobnicate"_s});
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_TRUE(unknown.output.contains(u"unknown command 'frobnicate'"_s));
-    const CliRun badOption = kabelwacht({u"probe"_s, u"--jsn"_s});
-    EXPECT_EQ(badOption.status, 2);
-    EXPECT_TRUE(badOption.output.contains(u"Unknown option 'jsn'"_s)) << badOption.output.toStdString();
-}
-
-TEST(CommandLine, WithoutADisplayTheWindowPointsToTheHeadlessCommands)
-{
-    const auto exit = runChildProcess(
-        u"/bin/sh"_s, {u"-c"_s, u"unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; exec \"$0\" 2>&1"_s, QStringLiteral(KW_PROGRAM)},
-        Seconds(60));
-    ASSERT_TRUE(exit);
-    EXPECT_EQ(exit->status, 1);
-    const QString output = QString::fromUtf8(exit->standardOutput);
-    EXPECT_EQ(output.count(u'\n'), 1) << "one line";
-    EXPECT_TRUE(output.contains(u"no display"_s));
-    EXPECT_TRUE(output.contains(u"kabelwacht run"_s) && output.contains(u"kabelwacht screenshot"_s));
+    // Each refused with status 2, before anything is read or written.
+    const QString tree = treeDir + u"ucsi-notebook-charging-port2"_s;
+    QTemporaryDir dir;
+    const std::vector<std::pair<QStringList, QString>> cases{
+        {{u"frobnicate"_s}, u"kabelwacht: unknown command 'frobnicate'"_s},
+        {{u"probe"_s, u"--jsn"_s}, u"kabelwacht probe: Unknown option 'jsn'"_s},
+        {{u"probe"_s, u"--machine"_s, u""_s},
+         u"kabelwacht probe: --machine needs the name of a built-in machine or a machine file. Run 'kabelwacht probe --help'.\n"_s},
+        {{u"run"_s, u"--script"_s, QStringLiteral(KW_SOURCE_DIR) + u"/docs/examples/m2-air.script"_s, u"--fs-root"_s, u""_s},
+         u"kabelwacht run: --fs-root needs the folder of a recorded tree."_s},
+        {{u"probe"_s, u"--machine"_s, u"mac14-2"_s, u"--fs-root"_s, tree},
+         u"kabelwacht probe: --machine and --fs-root exclude each other"_s},
+        {{u"record-sysfs"_s, u"--fs-root"_s, u""_s, u"--out"_s, dir.filePath(u"x"_s)}, {}},
+        {{u"record-sysfs"_s, u"--out"_s, u""_s}, {}},
+        {{u"import-ioreg"_s, realMac + u"ioport.plist"_s, u"--out"_s, u""_s}, {}},
+        {{u"import-ioreg"_s}, {}},
+        {{u"run"_s}, {}},
+        {{u"run"_s, u"--script"_s, dir.path()}, {}},
+        {{u"probe"_s, u"--fs-root"_s, u"/nonexistent"_s}, {}},
+    };
+    for (const auto& [arguments, start] : cases) {
+        const CliRun run = kabelwacht(arguments);
+        EXPECT_EQ(run.status, 2) << arguments.join(u' ').toStdString();
+        EXPECT_TRUE(run.output.startsWith(start)) << run.output.toStdString();
+    }
+    EXPECT_EQ(namesIn(dir.path()), QStringList());
 }
 
 TEST(CommandLine, BadMachineFileIsOneClearMessage)
@@ -226,8 +242,6 @@ TEST(CommandLine, RunReportsScriptProblemsByLine)
             EXPECT_EQ(run.output, u"kabelwacht run: "_s + path + message);
         }
     }
-    EXPECT_EQ(kabelwacht({u"run"_s}).status, 2);
-    EXPECT_EQ(kabelwacht({u"run"_s, u"--script"_s, dir.path()}).status, 2);
 }
 
 TEST(CommandLine, ImportIoregWritesAMachineFileThatProbes)
@@ -245,27 +259,20 @@ TEST(CommandLine, ImportIoregWritesAMachineFileThatProbes)
     const CliRun bad = kabelwacht({u"import-ioreg"_s, data + u"hardware.json"_s});
     EXPECT_EQ(bad.status, 2);
     EXPECT_TRUE(bad.output.startsWith(u"kabelwacht import-ioreg: "_s + data + u"hardware.json: line 1, column 1:"_s));
-    EXPECT_EQ(kabelwacht({u"import-ioreg"_s}).status, 2) << "the dump is required";
 }
 
 TEST(CommandLine, RecordedLinuxTreeIsReadByTheSysfsBackend)
 {
-    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/ucsi-notebook-charging-port2"_s;
-    const CliRun run = kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s, tree});
-    ASSERT_EQ(run.status, 0) << run.output.toStdString();
-    const QJsonObject probe = QJsonDocument::fromJson(run.output.toUtf8()).object();
+    const QJsonObject probe = probeTree(u"ucsi-notebook-charging-port2"_s);
     EXPECT_TRUE(probe[u"backend"_s].toString().startsWith(u"Linux sysfs"_s));
     EXPECT_EQ(probe[u"report"_s][u"identity"_s][u"modelIdentifier"_s].toString(), u"ThinkPad X13 Gen 3"_s);
     EXPECT_EQ(probe[u"report"_s][u"expectedPortCount"_s].toInt(), 2);
     EXPECT_TRUE(probe[u"power"_s][u"externalPowerConnected"_s].toBool());
-    EXPECT_EQ(probe[u"power"_s][u"adapterWatts"_s].toInt(), 94) << "the partner's best offer, 20 V x 4.7 A";
-    EXPECT_EQ(probe[u"power"_s][u"adapterName"_s].toString(), u"Apple USB-PD adapter 05ac:7109"_s);
     EXPECT_EQ(probe[u"report"_s][u"rawControllerCount"_s].toInt(), 4) << "two xHCI controllers, two Thunderbolt domains";
     const QJsonArray observations = probe[u"observations"_s].toArray();
     ASSERT_EQ(observations.size(), 2);
     EXPECT_FALSE(observations[0][u"connected"_s].toBool());
     EXPECT_TRUE(observations[1][u"powerDeliveryActive"_s].toBool()) << "the second connector charges";
-    EXPECT_TRUE(observations[1][u"partnerIdentityVisible"_s].toBool());
     EXPECT_EQ(observations[0][u"contract"_s].toObject(), (QJsonObject{{u"published"_s, false}}));
     const QJsonObject contract = observations[1][u"contract"_s].toObject();
     EXPECT_EQ(contract[u"kind"_s].toString(), u"powerDelivery"_s);
@@ -273,64 +280,43 @@ TEST(CommandLine, RecordedLinuxTreeIsReadByTheSysfsBackend)
     EXPECT_EQ(contract[u"agreed"_s][u"millivolts"_s].toInt(), 20000) << "the best offer stands for the contract";
     EXPECT_EQ(contract[u"bestOffer"_s][u"milliwatts"_s].toInt(), 94000);
 
-    const CliRun text = kabelwacht({u"probe"_s, u"--fs-root"_s, tree});
+    const CliRun text = kabelwacht({u"probe"_s, u"--fs-root"_s, treeDir + u"ucsi-notebook-charging-port2"_s});
     EXPECT_TRUE(text.output.contains(u"charger's offers: 5 V 3 A 15 W, 9 V 3 A 27 W, 15 V 5 A 75 W, 20 V 4.7 A 94 W\n"
                                      u"     contract:         USB Power Delivery, 20 V 4.7 A 94 W agreed"_s))
         << text.output.toStdString();
     EXPECT_TRUE(text.output.contains(u"charger's offers: not published\n     contract:         not published"_s));
-
-    EXPECT_EQ(kabelwacht({u"probe"_s, u"--fs-root"_s, u"/nonexistent"_s}).status, 2);
-}
-
-TEST(CommandLine, AppleSiliconUnderLinuxNumbersPortsByController)
-{
-    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/m2-air-charging-usb-c-1"_s;
-    const CliRun run = kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s, tree});
-    ASSERT_EQ(run.status, 0) << run.output.toStdString();
-    const QJsonObject probe = QJsonDocument::fromJson(run.output.toUtf8()).object();
-    const QJsonObject identity = probe[u"report"_s][u"identity"_s].toObject();
-    EXPECT_EQ(identity[u"modelIdentifier"_s].toString(), u"Mac14,2"_s) << "from the device tree's board";
-    EXPECT_EQ(identity[u"chipName"_s].toString(), u"Apple M2"_s);
-    EXPECT_TRUE(identity[u"isAppleSilicon"_s].toBool());
-    const QJsonArray ports = probe[u"report"_s][u"portDescriptors"_s].toArray();
-    ASSERT_EQ(ports.size(), 2) << "the MagSafe controller (typec port1) is left out";
-    EXPECT_EQ(ports[0][u"sortHint"_s].toInt(), 1);
-    EXPECT_EQ(ports[1][u"sortHint"_s].toInt(), 2);
-    EXPECT_FALSE(probe[u"report"_s][u"probableControllerFailure"_s].toBool());
-    EXPECT_TRUE(probe[u"observations"_s][0][u"powerDeliveryActive"_s].toBool());
-    EXPECT_FALSE(probe[u"observations"_s][1][u"connected"_s].toBool());
 }
 
 TEST(CommandLine, LinuxTreesWithoutTheUsualParts)
 {
-    auto probeOf = [](const QString& name) {
-        const CliRun run = kabelwacht({u"probe"_s, u"--json"_s, u"--fs-root"_s,
-                                       QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/"_s + name});
-        EXPECT_EQ(run.status, 0) << run.output.toStdString();
-        return QJsonDocument::fromJson(run.output.toUtf8()).object();
-    };
+    // An M2 Air: the machine from the device tree's board, the MagSafe controller (typec port1) left out.
+    const QJsonObject m2 = probeTree(u"m2-air-charging-usb-c-1"_s);
+    const QJsonObject identity = m2[u"report"_s][u"identity"_s].toObject();
+    EXPECT_EQ(identity[u"modelIdentifier"_s].toString(), u"Mac14,2"_s) << "from the device tree's board";
+    EXPECT_EQ(identity[u"chipName"_s].toString(), u"Apple M2"_s);
+    EXPECT_TRUE(identity[u"isAppleSilicon"_s].toBool());
+    EXPECT_EQ(m2[u"report"_s][u"portDescriptors"_s].toArray().size(), 2);
+    EXPECT_FALSE(m2[u"report"_s][u"probableControllerFailure"_s].toBool());
     // Charging over MagSafe: power from outside, yet no USB-C port shows anything.
-    const QJsonObject magSafe = probeOf(u"m2-air-charging-magsafe"_s);
+    const QJsonObject magSafe = probeTree(u"m2-air-charging-magsafe"_s);
     EXPECT_TRUE(magSafe[u"power"_s][u"externalPowerConnected"_s].toBool());
     for (const QJsonValue& o : magSafe[u"observations"_s].toArray())
         EXPECT_FALSE(o[u"connected"_s].toBool() || o[u"powerDeliveryActive"_s].toBool());
     // No Type-C class: no ports to observe, and no verdict of broken controllers.
-    const QJsonObject empty = probeOf(u"ucsi-notebook-empty-typec"_s);
+    const QJsonObject empty = probeTree(u"ucsi-notebook-empty-typec"_s);
     EXPECT_TRUE(empty[u"report"_s][u"portDescriptors"_s].toArray().isEmpty());
     EXPECT_FALSE(empty[u"report"_s][u"probableControllerFailure"_s].toBool());
+    EXPECT_FALSE(empty[u"portDataUnavailable"_s].toBool()) << "a notebook without Apple silicon needs no such word";
     // An Apple-silicon Mac without its Type-C driver: no ports, and so no verdict on its controllers.
     // It is still an M1, and its note says why the check cannot decide (no Intel notes on an M1).
-    const QJsonObject noDriver = probeOf(u"m1-air-no-typec-driver"_s);
+    const QJsonObject noDriver = probeTree(u"m1-air-no-typec-driver"_s);
     EXPECT_TRUE(noDriver[u"portDataUnavailable"_s].toBool());
-    EXPECT_EQ(noDriver[u"report"_s][u"identity"_s][u"modelIdentifier"_s].toString(), u"MacBookAir10,1"_s);
-    EXPECT_TRUE(noDriver[u"report"_s][u"identity"_s][u"isAppleSilicon"_s].toBool());
     EXPECT_EQ(noDriver[u"report"_s][u"identity"_s][u"chipName"_s].toString(), u"Apple M1"_s);
     EXPECT_FALSE(noDriver[u"report"_s][u"controllerCheckIsConclusive"_s].toBool());
     EXPECT_FALSE(noDriver[u"report"_s][u"probableControllerFailure"_s].toBool());
     EXPECT_EQ(notesOf(noDriver), QStringList{fixed::notes::noPortDataFromLinux});
-    EXPECT_FALSE(empty[u"portDataUnavailable"_s].toBool()) << "a notebook without Apple silicon needs no such word";
     // No power-supply class: the power state reads as battery, the ports still show their partner.
-    const QJsonObject noPower = probeOf(u"no-power-supply-class"_s);
+    const QJsonObject noPower = probeTree(u"no-power-supply-class"_s);
     EXPECT_FALSE(noPower[u"power"_s][u"externalPowerConnected"_s].toBool());
     EXPECT_TRUE(noPower[u"observations"_s][1][u"partnerIdentityVisible"_s].toBool());
 }
@@ -446,7 +432,7 @@ TEST(CommandLine, ARecordingIntoARelativeFolderReplaysLikeTheOriginal)
     };
     for (const QString& name : {u"ucsi-notebook-charging-port2"_s, u"m2-air-charging-usb-c-1"_s}) {
         SCOPED_TRACE(name.toStdString());
-        const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/"_s + name;
+        const QString tree = treeDir + name;
         QTemporaryDir work;
         // In a folder of its own, as the README shows it: --out names a folder relative to it.
         const QString inWork = u"cd \"$1\" && shift && exec \"$0\" \"$@\" 2>&1"_s;
@@ -463,7 +449,7 @@ TEST(CommandLine, ARecordingIntoARelativeFolderReplaysLikeTheOriginal)
 
 TEST(CommandLine, ARecordingThatCannotBeWrittenIsNoSuccessAndLeavesNothing)
 {
-    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/ucsi-notebook-charging-port2"_s;
+    const QString tree = treeDir + u"ucsi-notebook-charging-port2"_s;
     QTemporaryDir work;
     const CliRun full = shell(u"trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\" 2>&1"_s,
                               {u"record-sysfs"_s, u"--fs-root"_s, tree, u"--out"_s, work.filePath(u"rec"_s)});
@@ -548,27 +534,6 @@ TEST(CommandLine, TheMachinesWordsCannotForgeTheReportOrDriveTheTerminal)
     }
 }
 
-TEST(CommandLine, EmptyOrClashingBackendOptionsAreRefused)
-{
-    const QString tree = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/sysfs/ucsi-notebook-charging-port2"_s;
-    const CliRun noMachine = kabelwacht({u"probe"_s, u"--machine"_s, u""_s});
-    EXPECT_EQ(noMachine.status, 2);
-    EXPECT_EQ(noMachine.output, u"kabelwacht probe: --machine needs the name of a built-in machine or a machine file. "
-                                u"Run 'kabelwacht probe --help'.\n"_s);
-    const CliRun noTree = kabelwacht({u"run"_s, u"--script"_s, QStringLiteral(KW_SOURCE_DIR) + u"/docs/examples/m2-air.script"_s,
-                                      u"--fs-root"_s, u""_s});
-    EXPECT_EQ(noTree.status, 2);
-    EXPECT_TRUE(noTree.output.startsWith(u"kabelwacht run: --fs-root needs the folder of a recorded tree."_s)) << noTree.output.toStdString();
-    const CliRun both = kabelwacht({u"probe"_s, u"--machine"_s, u"mac14-2"_s, u"--fs-root"_s, tree});
-    EXPECT_EQ(both.status, 2);
-    EXPECT_TRUE(both.output.startsWith(u"kabelwacht probe: --machine and --fs-root exclude each other"_s)) << both.output.toStdString();
-    QTemporaryDir dir;
-    EXPECT_EQ(kabelwacht({u"record-sysfs"_s, u"--fs-root"_s, u""_s, u"--out"_s, dir.filePath(u"x"_s)}).status, 2);
-    EXPECT_EQ(kabelwacht({u"record-sysfs"_s, u"--out"_s, u""_s}).status, 2);
-    EXPECT_EQ(kabelwacht({u"import-ioreg"_s, realMac + u"ioport.plist"_s, u"--out"_s, u""_s}).status, 2);
-    EXPECT_EQ(namesIn(dir.path()), QStringList());
-}
-
 TEST(CommandLine, ABuiltInNameMeansTheBuiltInMachine)
 {
     // A file in the working folder named like a built-in machine does not take its place; ./NAME names it.
@@ -582,19 +547,20 @@ TEST(CommandLine, ABuiltInNameMeansTheBuiltInMachine)
     const CliRun file = shell(inWork, {work.path(), u"probe"_s, u"--machine"_s, u"./mac14-2"_s});
     EXPECT_EQ(file.status, 2);
     EXPECT_TRUE(file.output.startsWith(u"kabelwacht probe: ./mac14-2:1:2: not valid JSON"_s)) << file.output.toStdString();
-    EXPECT_TRUE(kabelwacht({u"probe"_s, u"--help"_s}).output.contains(u"./NAME"_s));
 }
 
-TEST(CommandLine, ADisplayThatCannotBeOpenedIsOneLineOfOurs)
+TEST(CommandLine, WithoutADisplayTheWindowIsOneLineOfOursPointingToTheHeadlessCommands)
 {
     // No X server listens on display 65000; a platform plugin named bogus does not exist.
     for (const auto& [environment, shown] :
-         {std::pair(u"unset WAYLAND_DISPLAY QT_QPA_PLATFORM; export DISPLAY=:65000"_s, u"(DISPLAY=:65000)"_s),
-          std::pair(u"export QT_QPA_PLATFORM=bogus"_s, u"(QT_QPA_PLATFORM=bogus)"_s)}) {
+         {std::pair(u"unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM"_s, u"kabelwacht: no display is available"_s),
+          std::pair(u"unset WAYLAND_DISPLAY QT_QPA_PLATFORM; export DISPLAY=:65000"_s,
+                    u"kabelwacht: the display could not be opened (DISPLAY=:65000)"_s),
+          std::pair(u"export QT_QPA_PLATFORM=bogus"_s, u"kabelwacht: the display could not be opened (QT_QPA_PLATFORM=bogus)"_s)}) {
         const CliRun run = shell(environment + u"; exec \"$0\" --no-simulator 2>&1"_s);
         EXPECT_EQ(run.status, 1) << "not Qt's abort (134)";
         EXPECT_EQ(run.output.count(u'\n'), 1) << run.output.toStdString();
-        EXPECT_TRUE(run.output.startsWith(u"kabelwacht: the display could not be opened "_s + shown)) << run.output.toStdString();
+        EXPECT_TRUE(run.output.startsWith(shown)) << run.output.toStdString();
         EXPECT_TRUE(run.output.contains(u"kabelwacht run"_s) && run.output.contains(u"kabelwacht screenshot"_s));
     }
     const CliRun shot = shell(u"export QT_QPA_PLATFORM=bogus; exec \"$0\" screenshot --out /nonexistent/x.png 2>&1"_s);

@@ -131,52 +131,47 @@ TEST(SelectPortDescriptors, FiltersMagSafeReducesType11AndSorts)
     EXPECT_TRUE(selectPortDescriptors(byPath, 0).empty());
 }
 
-TEST(AssembleHardwareReport, AppleSiliconComplete)
+struct VerdictCase {
+    const char* what;
+    model::MacIdentity identity;
+    std::vector<model::PortDescriptor> services;
+    std::int64_t genericControllers;
+    bool portDataPublished;
+    std::int64_t expectedPorts;
+    std::int64_t rawControllers;
+    std::vector<std::uint64_t> ports;
+    bool conclusive;
+    bool failure;
+};
+
+TEST(AssembleHardwareReport, TheControllerVerdict)
 {
-    const std::vector all{service(1, u"AppleTCControllerType10"_s, 1), service(2, u"AppleTCControllerType10"_s, 2),
-                          service(3, u"AppleTCControllerType10"_s, 3),
-                          service(4, u"AppleTCControllerType11"_s, 1, u"MagSafe 3"_s)};
-    const auto report = assembleHardwareReport(appleSilicon(u"MacBookPro18,3"_s), all, 5);
-    EXPECT_EQ(report.expectedPortCount, 3);
-    EXPECT_EQ(report.rawControllerCount, 4);
-    EXPECT_EQ(ids(report.portDescriptors), (std::vector<std::uint64_t>{1, 2, 3}));
-    EXPECT_TRUE(report.controllerCheckIsConclusive);
-    EXPECT_FALSE(report.probableControllerFailure);
-}
-
-TEST(AssembleHardwareReport, MissingControllerIsProbableFailure)
-{
-    const std::vector two{service(1, u"AppleHPMInterfaceType10"_s, 1), service(3, u"AppleHPMInterfaceType10"_s, 3)};
-    const auto report = assembleHardwareReport(appleSilicon(u"Mac15,6"_s), two, 3);
-    EXPECT_TRUE(report.probableControllerFailure);
-    EXPECT_EQ(report.rawControllerCount, 2);
-
-    const auto none = assembleHardwareReport(appleSilicon(u"Mac15,6"_s), {}, 3);
-    EXPECT_TRUE(none.probableControllerFailure);
-    EXPECT_EQ(none.rawControllerCount, 0);
-}
-
-TEST(AssembleHardwareReport, IntelNeverDecides)
-{
-    model::MacIdentity intel{u"MacBookPro16,1"_s, u"MacBook Pro"_s, u"Intel"_s, false, true};
-    const std::vector four{service(1, u"c"_s, 1), service(2, u"c"_s, 2), service(3, u"c"_s, 3), service(4, u"c"_s, 4)};
-    const auto report = assembleHardwareReport(intel, four, 0);
-    EXPECT_EQ(report.rawControllerCount, 0);
-    EXPECT_FALSE(report.controllerCheckIsConclusive);
-    EXPECT_FALSE(report.probableControllerFailure);
-
-    const auto withGeneric = assembleHardwareReport(intel, {}, 4);
-    EXPECT_EQ(withGeneric.rawControllerCount, 4);
-    EXPECT_FALSE(withGeneric.probableControllerFailure);
-}
-
-TEST(AssembleHardwareReport, UnknownDesktopCountsFromRegistry)
-{
-    model::MacIdentity mini{u"Mac14,3"_s, u"Mac mini"_s, u"Apple M2"_s, true, false};
-    const std::vector two{service(1, u"AppleHPMInterfaceType10"_s, 1), service(2, u"AppleHPMInterfaceType10"_s, 2)};
-    const auto report = assembleHardwareReport(mini, two, 2);
-    EXPECT_EQ(report.expectedPortCount, 2);
-    EXPECT_FALSE(report.probableControllerFailure);
+    const model::MacIdentity intel{u"MacBookPro16,1"_s, u"MacBook Pro"_s, u"Intel"_s, false, true};
+    const model::MacIdentity mini{u"Mac14,3"_s, u"Mac mini"_s, u"Apple M2"_s, true, false};
+    const auto hpm = [](std::uint64_t id, std::int64_t hint) { return service(id, u"AppleHPMInterfaceType10"_s, hint); };
+    const std::vector<VerdictCase> cases{
+        {"Apple silicon complete, MagSafe aside", appleSilicon(u"MacBookPro18,3"_s),
+         {service(1, u"AppleTCControllerType10"_s, 1), service(2, u"AppleTCControllerType10"_s, 2),
+          service(3, u"AppleTCControllerType10"_s, 3), service(4, u"AppleTCControllerType11"_s, 1, u"MagSafe 3"_s)},
+         5, true, 3, 4, {1, 2, 3}, true, false},
+        {"a controller missing", appleSilicon(u"Mac15,6"_s), {hpm(1, 1), hpm(3, 3)}, 3, true, 3, 2, {1, 3}, true, true},
+        {"no controller at all", appleSilicon(u"Mac15,6"_s), {}, 3, true, 3, 0, {}, true, true},
+        {"Intel: services are not counted", intel, {service(1, u"c"_s, 1), service(2, u"c"_s, 2), service(3, u"c"_s, 3),
+                                                    service(4, u"c"_s, 4)}, 0, true, 4, 0, {1, 2, 3, 4}, false, false},
+        {"Intel with generic controllers", intel, {}, 4, true, 4, 4, {}, false, false},
+        {"an unlisted desktop counts from the registry", mini, {hpm(1, 1), hpm(2, 2)}, 2, true, 2, 2, {1, 2}, true, false},
+        // Linux on an M1 without its Type-C driver: still Apple silicon, but no port can be judged.
+        {"no port data published", appleSilicon(u"MacBookAir10,1"_s, u"MacBook Air"_s), {}, 0, false, 2, 0, {}, false, false},
+        {"the same with port data", appleSilicon(u"MacBookAir10,1"_s, u"MacBook Air"_s), {}, 0, true, 2, 0, {}, true, true},
+    };
+    for (const VerdictCase& c : cases) {
+        const auto report = assembleHardwareReport(c.identity, c.services, c.genericControllers, c.portDataPublished);
+        EXPECT_EQ(report.expectedPortCount, c.expectedPorts) << c.what;
+        EXPECT_EQ(report.rawControllerCount, c.rawControllers) << c.what;
+        EXPECT_EQ(ids(report.portDescriptors), c.ports) << c.what;
+        EXPECT_EQ(report.controllerCheckIsConclusive, c.conclusive) << c.what;
+        EXPECT_EQ(report.probableControllerFailure, c.failure) << c.what;
+    }
 }
 
 struct NotesCase {
@@ -185,6 +180,7 @@ struct NotesCase {
     bool servicesFound;
     std::int64_t genericControllers;
     QStringList notes;
+    bool portDataPublished = true;
 };
 
 TEST(AssembleHardwareReport, NotesWordForWordAndInOrder)
@@ -204,27 +200,15 @@ TEST(AssembleHardwareReport, NotesWordForWordAndInOrder)
          {noPortControllerServices, notAMacBook, countFromRegistry}},
         {"every note an Intel machine can get", unlistedIntelDesktop, true, 0,
          {intelMachine, noGenericControllers, notAMacBook, countFromRegistry}},
+        {"Apple silicon without port data: neither the macOS nor the Intel notes", listedNotebook, false, 0,
+         {noPortDataFromLinux}, false},
     };
     const std::vector three{service(1, u"AppleHPMInterfaceType10"_s, 1), service(2, u"AppleHPMInterfaceType10"_s, 2),
                             service(3, u"AppleHPMInterfaceType10"_s, 3)};
     for (const NotesCase& c : cases)
         EXPECT_EQ(assembleHardwareReport(c.identity, c.servicesFound ? three : std::vector<model::PortDescriptor>{},
-                                         c.genericControllers)
+                                         c.genericControllers, c.portDataPublished)
                       .notes,
                   c.notes)
             << c.what;
-}
-
-TEST(AssembleHardwareReport, AppleSiliconWithoutPortDataIsNotJudged)
-{
-    // Linux on an M1 without its Type-C driver: still Apple silicon, but no port can be judged.
-    const auto report = assembleHardwareReport(appleSilicon(u"MacBookAir10,1"_s, u"MacBook Air"_s), {}, 0,
-                                               /*portDataPublished=*/false);
-    EXPECT_TRUE(report.identity.isAppleSilicon);
-    EXPECT_EQ(report.expectedPortCount, 2);
-    EXPECT_FALSE(report.controllerCheckIsConclusive);
-    EXPECT_FALSE(report.probableControllerFailure);
-    EXPECT_EQ(report.notes, QStringList{kw::test::fixed::notes::noPortDataFromLinux}) << "neither the macOS nor the Intel notes";
-    // With port data the same machine is judged as ever.
-    EXPECT_TRUE(assembleHardwareReport(appleSilicon(u"MacBookAir10,1"_s, u"MacBook Air"_s), {}, 0).probableControllerFailure);
 }
