@@ -38,16 +38,10 @@ public:
     void setActive(std::set<model::RegistryEntryId> ids) { std::lock_guard l(m); active = std::move(ids); }
     // The port services have left the registry: a look at the ports finds none of them.
     void setPortsVanished(bool gone) { std::lock_guard l(m); vanished = gone; }
-    int powerReads() const { std::lock_guard l(m); return reads; }
     int portLooks() const { std::lock_guard l(m); return looks; }
 
     model::HardwareReport buildHardwareReport() const override { std::lock_guard l(m); return report; }
-    model::PowerSnapshot readPowerSnapshot() const override
-    {
-        std::lock_guard l(m);
-        ++reads;
-        return power;
-    }
+    model::PowerSnapshot readPowerSnapshot() const override { std::lock_guard l(m); return power; }
     std::vector<model::PortObservation> observePorts(const std::vector<model::PortDescriptor>& ports) const override
     {
         std::lock_guard l(m);
@@ -66,7 +60,6 @@ private:
     model::PowerSnapshot power;
     std::set<model::RegistryEntryId> active;
     bool vanished = false;
-    mutable int reads = 0;
     mutable int looks = 0;
 };
 

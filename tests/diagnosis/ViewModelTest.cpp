@@ -10,19 +10,6 @@ using namespace kw;
 using namespace kw::test;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// A fake-probe run standing in the first port's open window.
-void openFirstWindow(Harness& h)
-{
-    h.model->startDiagnosis();
-    ASSERT_TRUE(h.untilPhase(DiagnosticPhase::portPreparation));
-    h.model->beginPortTesting();
-    ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
-}
-
-} // namespace
-
 TEST(ViewModel, StartsInIntroWithInitialValues)
 {
     Harness h(std::make_shared<FakeProbe>());
@@ -153,7 +140,7 @@ TEST(PortTest, PortsAreLookedAtOnceTheChargerHasSettled)
     auto probe = std::make_shared<FakeProbe>();
     probe->setReport(reportWithPorts(2, 2));
     Harness h(probe);
-    ASSERT_NO_FATAL_FAILURE(openFirstWindow(h));
+    ASSERT_NO_FATAL_FAILURE(h.startPortTests());
     // The second port shows nothing but that something is connected; that alone makes it active.
     probe->setActive({102});
     probe->setPower(true, 60);
@@ -180,7 +167,7 @@ TEST(PortTest, PowerOnNoPortOfAMachineWithPortsIsAWrongSourceNeverALimitedResult
         auto probe = std::make_shared<FakeProbe>();
         probe->setReport(reportWithPorts(2, 2));
         Harness h(probe);
-        ASSERT_NO_FATAL_FAILURE(openFirstWindow(h));
+        ASSERT_NO_FATAL_FAILURE(h.startPortTests());
         probe->setPortsVanished(c.portsVanished);
         probe->setPower(true, 96);
         EXPECT_TRUE(h.untilStatus(PortTestStatus::wrongPowerSource, 2s)) << c.what;

@@ -145,26 +145,20 @@ TEST_P(EndToEnd, AFullDiagnosisByMouse)
     EXPECT_EQ(screen(), u"intro"_s);
     click(u"startButton"_s);
     EXPECT_EQ(screen(), u"controllerScan"_s);
-    EXPECT_EQ(textOf(u"windowTitle"_s), u"Native Diagnose für MacBook"_s);
 
     runUntilPhase(DiagnosticPhase::portPreparation);
     EXPECT_EQ(screen(), u"portPreparation"_s);
     EXPECT_EQ(textOf(u"windowTitle"_s), u"MacBook Pro"_s);
     EXPECT_TRUE(textOf(u"explanation"_s).startsWith(u"Die App hat 3 USB-C bzw. Thunderbolt Anschlüsse für dieses MacBook"_s));
-    EXPECT_EQ(find(u"sidebar"_s)->property("currentStep").toInt(), 2);
 
     click(u"beginButton"_s);
     EXPECT_EQ(screen(), u"portTesting"_s);
     runUntilStatus(PortTestStatus::waitingForConnection);
-    EXPECT_EQ(textOf(u"statusTitle"_s), u"Ladekabel jetzt anschließen"_s);
     EXPECT_EQ(textOf(u"portHeading"_s), u"USB-C Anschluss 1 von 3"_s);
-    EXPECT_TRUE(find(u"countdownRow"_s)->isVisible());
-    EXPECT_EQ(textOf(u"countdownText"_s), u"25 s"_s);
 
     // Port 1 passes with a 96 W charger, plugged in through the simulator window.
     simulatorClick(u"socket1"_s, u"plug96"_s);
     runUntilStatus(PortTestStatus::success);
-    EXPECT_EQ(textOf(u"statusTitle"_s), u"Anschluss erfolgreich geprüft"_s);
     EXPECT_EQ(textOf(u"tally"_s), u"1 / 3 geprüft"_s);
     simulatorClick(u"socket1"_s, u"unplug"_s);
 
@@ -175,8 +169,6 @@ TEST_P(EndToEnd, AFullDiagnosisByMouse)
     settle();
     EXPECT_EQ(textOf(u"countdownText"_s), u"16 s"_s) << "polls every 0.55 s: the last one 15.1 s before the end";
     runUntilStatus(PortTestStatus::timedOut);
-    EXPECT_EQ(textOf(u"statusTitle"_s), u"Kein Ladevorgang erkannt"_s);
-    EXPECT_FALSE(find(u"countdownRow"_s)->isVisible());
     click(u"retryButton"_s);
     EXPECT_EQ(session->model().portTestStatus(), PortTestStatus::waitingForDisconnect);
     runUntilStatus(PortTestStatus::timedOut);
@@ -193,11 +185,6 @@ TEST_P(EndToEnd, AFullDiagnosisByMouse)
     EXPECT_EQ(screen(), u"result"_s);
 
     EXPECT_EQ(textOf(u"verdictHeadline"_s), u"Mindestens ein USB-C Anschluss ist vermutlich defekt"_s);
-    EXPECT_TRUE(shows(u"An mindestens einem Anschluss wurde mit dem verwendeten, funktionierenden Netzteil keine "
-                      u"Ladeverbindung erkannt. Eine Prüfung beziehungsweise Reparatur des USB-C Anschlusses ist "
-                      u"empfehlenswert."_s));
-    EXPECT_TRUE(find(u"repairButton"_s)->isVisible());
-    EXPECT_EQ(find(u"sidebar"_s)->property("currentStep").toInt(), 4);
 
     click(u"copyButton"_s);
     EXPECT_EQ(services.clipboard, session->model().reportText());

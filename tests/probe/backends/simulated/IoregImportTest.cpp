@@ -191,6 +191,23 @@ TEST(IoregImport, WhatIsNotQuiteAPropertyListIsRefused)
     EXPECT_TRUE(error(plist(entry(2)) + "garbage").contains(u"Extra content at end of document"_s)) << error(plist(entry(2)) + "garbage").toStdString();
     EXPECT_TRUE(error(plist(entry(2) + entry(3))).endsWith(u"<plist> holds a second value, <dict>; it holds one"_s));
     EXPECT_TRUE(error(plist(entry(2)) + "<!-- a comment -->\n").isEmpty()) << "comments and white space may follow";
+    EXPECT_TRUE(error("{\"json\": true}").startsWith(u"d.plist: line 1, column 1:"_s));
+    EXPECT_TRUE(error("bplist00\x01\x02").contains(u"binary property list"_s));
+    EXPECT_TRUE(error("<?xml version=\"1.0\"?><plist><dict><key>IOObjectClass</key>").contains(u"Premature end"_s));
+    EXPECT_EQ(error("<plist><dict><key>IOObjectClass</key><string>X</string></dict></plist>"),
+              u"d.plist: [0]: the entry has no IORegistryEntryID (was the dump made with ioreg -a -l?)"_s);
+    // Two entries under one ID would make one of them unreachable by its ID.
+    EXPECT_EQ(error(plist("<dict><key>IORegistryEntryID</key><integer>1</integer><key>IOObjectClass</key>"
+                          "<string>IORegistryEntry</string><key>IORegistryEntryName</key><string>Root</string>"
+                          "<key>IORegistryEntryChildren</key><array>" + entry(7) + entry(7) + "</array></dict>")),
+              u"d.plist: root/Root[1]: the IORegistryEntryID 7 appears twice"_s);
+    // Nested beyond the reader's own limit, and unterminated: refused before anything is built.
+    EXPECT_TRUE(error("<plist>" + QByteArray("<array>").repeated(2000)).contains(u"nested more than"_s));
+    QByteArray tall = "<plist><array>";
+    for (int i = 0; i < 200; ++i)
+        tall += "<dict><key>IORegistryEntryID</key><integer>" + QByteArray::number(i + 1)
+              + "</integer><key>IOObjectClass</key><string>IOService</string><key>IORegistryEntryChildren</key><array>";
+    EXPECT_TRUE(error(tall).contains(u"Premature end"_s));
 }
 
 TEST(IoregImport, TheLimitsOfSizeAndCountHoldAtTheirEdge)
