@@ -106,26 +106,17 @@ TEST(PowerVerdict, WhichPortsAreWeak)
               u"deutet auf eine abgenutzte Buchse oder einen beschädigten Ladepfad hin."_s);
 }
 
-TEST(PowerVerdict, ReportNamesTheWeakPortAndItsVerdict)
+// The weak port's report of a whole run is a script's (mac15-6.worn-socket-2); with a defective port
+// beside it the negative verdict stands, and the weak row is named all the same.
+TEST(PowerVerdict, BesideADefectivePortTheWeakRowIsNamedAndTheNegativeVerdictStands)
 {
-    auto report = reportWithPorts(3, 3);
-    const std::vector<PortTestResult> results{passed(1, powerDelivery(at20V)), passed(2, typeC5V()),
-                                              passed(3, powerDelivery(at20V))};
-    const QStringList lines = diagnosis::reportText(report, results).split(u'\n');
+    const std::vector<PortTestResult> results{
+        passed(1, powerDelivery(at20V)), passed(2, typeC5V()),
+        PortTestResult::make(3, PortResultState::failed, std::nullopt, std::nullopt, diagnosis::texts::timeoutNote)};
+    const QStringList lines = diagnosis::reportText(reportWithPorts(3, 3), results).split(u'\n');
     ASSERT_EQ(lines.size(), 17);
     EXPECT_EQ(lines[9], u"USB-C Anschluss 2: Anschluss reagiert, lädt aber nur eingeschränkt, 96 W erkannt"_s);
-    EXPECT_EQ(lines[10], u"  Mit demselben Netzteil wurden an Anschluss 1 96 W vereinbart, hier nur 5 V und 15 W. Das deutet "
-                         u"auf eine abgenutzte Buchse oder einen beschädigten Ladepfad hin."_s);
-    EXPECT_EQ(lines[11], u"USB-C Anschluss 3: Anschluss in Ordnung, 96 W erkannt"_s);
-    EXPECT_EQ(lines[14], u"Gesamtergebnis: Alle geprüften USB-C Anschlüsse reagieren, mindestens einer lädt jedoch nur "
-                         u"eingeschränkt."_s);
-
-    // With a defective port the negative verdict stands; the weak row is named all the same.
-    auto withFailure = results;
-    withFailure[2] = PortTestResult::make(3, PortResultState::failed, std::nullopt, std::nullopt, diagnosis::texts::timeoutNote);
-    const QStringList negative = diagnosis::reportText(report, withFailure).split(u'\n');
-    EXPECT_EQ(negative[9], lines[9]);
-    EXPECT_EQ(negative[14], u"Gesamtergebnis: Mindestens ein USB-C Anschluss ist vermutlich defekt."_s);
+    EXPECT_EQ(lines[14], u"Gesamtergebnis: Mindestens ein USB-C Anschluss ist vermutlich defekt."_s);
 }
 
 TEST(PowerVerdict, ContractsOnlyFromWinningOptions)

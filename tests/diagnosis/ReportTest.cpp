@@ -20,45 +20,9 @@ model::HardwareReport airReport()
 using model::PortResultState;
 using model::PortTestResult;
 
+// The reports of whole runs are the scripts' transcripts (tests/scripts); here what no script reaches.
+
 } // namespace
-
-TEST(Report, PassedAndDefectivePortGiveFifteenLines)
-{
-    const std::vector results{
-        PortTestResult::make(1, PortResultState::passed, 1, 96, texts::passedNote(96)),
-        PortTestResult::make(2, PortResultState::failed, std::nullopt, std::nullopt, texts::timeoutNote)};
-    const QString expected = uR"(Kabelwacht ZIV-A Dodiv – Diagnosebericht
-Gerät: MacBook Air
-Modellkennung: Mac14,2
-Chip: Apple M2
-Erwartete USB-C Anschlüsse: 2
-Erreichbare Portdienste: 2
-
-USB-C Anschluss 1: Anschluss in Ordnung, 96 W erkannt
-  USB-C Power Delivery wurde mit einem 96-W-Netzteil erkannt.
-USB-C Anschluss 2: Anschluss vermutlich defekt
-  Innerhalb des Prüfzeitraums wurde an diesem Anschluss kein USB-C Ladevorgang erkannt.
-
-Gesamtergebnis: Mindestens ein USB-C Anschluss ist vermutlich defekt.
-
-Hinweis: Softwaregestützte Vorprüfung; ersetzt keine elektrische Werkstattmessung.)"_s;
-    EXPECT_EQ(reportText(airReport(), results), expected);
-    EXPECT_EQ(expected.split(u'\n').size(), 15);
-    EXPECT_TRUE(expected.contains(QChar(0x2013))) << "an en dash in the heading";
-}
-
-TEST(Report, ControllerFailureGivesTenLinesWhateverTheResults)
-{
-    auto report = airReport();
-    report.probableControllerFailure = true;
-    report.portDescriptors.pop_back();
-    const std::vector results{PortTestResult::make(1, PortResultState::passed, 1, 96, texts::passedNote(96))};
-    const QStringList lines = reportText(report, results).split(u'\n');
-    ASSERT_EQ(lines.size(), 10);
-    EXPECT_EQ(lines[5], u"Erreichbare Portdienste: 1"_s);
-    EXPECT_EQ(lines[7], u"Ergebnis: Voraussichtlicher Platinenschaden – mindestens ein USB-C Controller ist nicht erreichbar."_s);
-    EXPECT_EQ(lines[9], u"Hinweis: Softwaregestützte Vorprüfung; ersetzt keine elektrische Werkstattmessung."_s);
-}
 
 TEST(Report, WithoutReportOrResults)
 {

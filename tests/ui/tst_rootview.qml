@@ -116,16 +116,6 @@ Item {
             tryCompare(notice.parent, "opacity", 1)
         }
 
-        function test_sheetFromInfoButtonClosedByDone() {
-            const view = makeView()
-            mouseClick(findChild(view, "infoButton"))
-            verify(view.showLegalInformation)
-            tryVerify(() => sheetOf(view).visible)
-            mouseClick(findChild(sheetOf(view).contentItem, "doneButton"))
-            tryVerify(() => !sheetOf(view) || !sheetOf(view).visible) // gone once closed
-            verify(!view.showLegalInformation)
-        }
-
         function test_sheetFromSidebarLinkClosedByReturn() {
             const view = makeView()
             mouseClick(findChild(view, "legalLink"))
