@@ -3,42 +3,40 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kw;
 using namespace kw::probe;
 using namespace Qt::StringLiterals;
 
 TEST(HasConnectedProperty, KeyWordsAndValues)
 {
-    EXPECT_TRUE(hasConnectedProperty({{u"ConnectionState"_s, 1}}));
-    EXPECT_FALSE(hasConnectedProperty({{u"ConnectionState"_s, 0}}));
-    EXPECT_TRUE(hasConnectedProperty({{u"Port State"_s, u"Sink"_s}})) << "spaces leave the key";
-    EXPECT_TRUE(hasConnectedProperty({{u"CableState"_s, u"Attached (Source)"_s}}));
-    EXPECT_TRUE(hasConnectedProperty({{u"Attach"_s, true}}));
-    EXPECT_FALSE(hasConnectedProperty({{u"Attach"_s, false}}));
-    EXPECT_TRUE(hasConnectedProperty({{u"CCState"_s, 2.5}}));
-    EXPECT_FALSE(hasConnectedProperty({{u"ConnectionActive"_s, true}})) << "not one of the key words";
-    EXPECT_FALSE(hasConnectedProperty({{u"Description"_s, u"connected"_s}}));
-    EXPECT_TRUE(hasConnectedProperty({{u"Outer"_s, PropertyDictionary{{u"Attached"_s, true}}}}));
-}
-
-TEST(HasConnectedProperty, OnlyAStringValueIsReadAsWords)
-{
-    // The text of an array or a dictionary speaks of other things than its key ("source" of a list
-    // of roles, "Connected" of a nested key); a dictionary is looked into by itself.
-    EXPECT_FALSE(hasConnectedProperty({{u"PortStates"_s, PropertyArray{u"idle"_s, u"sink"_s}}}));
-    EXPECT_FALSE(hasConnectedProperty({{u"ConnectionState"_s, PropertyDictionary{{u"Role"_s, u"Source"_s}}}}));
-    EXPECT_FALSE(hasConnectedProperty({{u"CableState"_s, QByteArray("yes")}}));
-    EXPECT_TRUE(hasConnectedProperty({{u"ConnectionState"_s, PropertyDictionary{{u"Attached"_s, u"yes"_s}}}}))
-        << "the nested key still counts by itself";
-}
-
-TEST(HasConnectedProperty, ValuesThatSayTheOppositeAreNotConnections)
-{
+    const std::vector<std::tuple<const char*, PropertyDictionary, bool>> cases{
+        {"a number", {{u"ConnectionState"_s, 1}}, true},
+        {"zero", {{u"ConnectionState"_s, 0}}, false},
+        {"spaces leave the key", {{u"Port State"_s, u"Sink"_s}}, true},
+        {"a state's words", {{u"CableState"_s, u"Attached (Source)"_s}}, true},
+        {"true", {{u"Attach"_s, true}}, true},
+        {"false", {{u"Attach"_s, false}}, false},
+        {"a real", {{u"CCState"_s, 2.5}}, true},
+        {"not one of the key words", {{u"ConnectionActive"_s, true}}, false},
+        {"words under another key", {{u"Description"_s, u"connected"_s}}, false},
+        {"a nested key", {{u"Outer"_s, PropertyDictionary{{u"Attached"_s, true}}}}, true},
+        // The text of an array or a dictionary speaks of other things than its key ("source" of a
+        // list of roles, "Connected" of a nested key); a dictionary is looked into by itself.
+        {"an array's words", {{u"PortStates"_s, PropertyArray{u"idle"_s, u"sink"_s}}}, false},
+        {"a dictionary's words", {{u"ConnectionState"_s, PropertyDictionary{{u"Role"_s, u"Source"_s}}}}, false},
+        {"data", {{u"CableState"_s, QByteArray("yes")}}, false},
+        {"the nested key by itself", {{u"ConnectionState"_s, PropertyDictionary{{u"Attached"_s, u"yes"_s}}}}, true},
+        {"Connected", {{u"ConnectionState"_s, u"Connected"_s}}, true},
+        {"yes", {{u"ConnectionState"_s, u"yes"_s}}, true},
+    };
+    for (const auto& [what, properties, connected] : cases)
+        EXPECT_EQ(hasConnectedProperty(properties), connected) << what;
+    // Values that say the opposite are not connections.
     for (const QString& value : {u"Disconnected"_s, u"detached"_s, u"Unattached"_s, u"Not Connected"_s, u"none"_s,
                                  u"No"_s, u"false"_s, u"Sink (disconnected)"_s, u"Not Attached"_s, u"not attached (sink)"_s})
         EXPECT_FALSE(hasConnectedProperty({{u"ConnectionState"_s, value}})) << value.toStdString();
-    EXPECT_TRUE(hasConnectedProperty({{u"ConnectionState"_s, u"Connected"_s}}));
-    EXPECT_TRUE(hasConnectedProperty({{u"ConnectionState"_s, u"yes"_s}}));
 }
 
 TEST(HasConnectedProperty, DeepNestingIsBounded)
@@ -75,46 +73,33 @@ struct ObserverFixture : ::testing::Test {
 
 } // namespace
 
-TEST_F(ObserverFixture, FlagsFromDescendantClasses)
+TEST_F(ObserverFixture, FlagsFromDescendantClassesAndStates)
 {
+    struct Flags {
+        bool connected, powerDeliveryActive, partnerIdentityVisible;
+        bool operator==(const Flags&) const = default;
+    };
+    const auto flags = [&](const model::PortDescriptor& d) {
+        const auto o = observePort(registry, d);
+        return Flags{o.connected, o.powerDeliveryActive, o.partnerIdentityVisible};
+    };
     // The real layout of a charging port: a PD partner under CC, power sources under Power In.
-    auto d = portWith(1, {{u"ConnectionActive"_s, true}},
-                      {child(10, u"IOPortTransportStateCC"_s, {}, {11}), child(11, u"IOPortTransportComponentCCUSBPDSOP"_s),
-                       child(12, u"IOPortFeaturePowerIn"_s, {}, {13}), child(13, u"IOPortFeaturePowerSource"_s)});
-    const auto o = observePort(registry, d);
-    EXPECT_TRUE(o.powerDeliveryActive);
-    EXPECT_TRUE(o.partnerIdentityVisible);
-    EXPECT_TRUE(o.connected);
-}
-
-TEST_F(ObserverFixture, PowerSourceAloneMeansConnected)
-{
-    auto d = portWith(1, {}, {child(13, u"IOPortFeaturePowerSource"_s)});
-    const auto o = observePort(registry, d);
-    EXPECT_TRUE(o.connected);
-    EXPECT_TRUE(o.powerDeliveryActive);
-    EXPECT_FALSE(o.partnerIdentityVisible);
-}
-
-TEST_F(ObserverFixture, IdlePortOfARealMacIsNotConnected)
-{
-    auto d = portWith(1, {{u"ConnectionActive"_s, false}, {u"IOAccessoryUSBConnectString"_s, u"None"_s}},
-                      {child(10, u"IOPortTransportStateCC"_s, {{u"Active"_s, false}}),
-                       child(12, u"IOPortFeaturePowerIn"_s)});
-    const auto o = observePort(registry, d);
-    EXPECT_FALSE(o.connected || o.powerDeliveryActive || o.partnerIdentityVisible);
-}
-
-TEST_F(ObserverFixture, StateTextSubstringsOfDescendants)
-{
-    auto a = portWith(1, {}, {child(10, u"X"_s, {{u"PartnerPresent"_s, true}})});
-    auto b = portWith(2, {}, {child(20, u"X"_s, {{u"Status"_s, PropertyDictionary{{u"Attached"_s, u"Yes"_s}}}})});
-    auto c = portWith(3, {}, {child(30, u"X"_s, {{u"attached"_s, 1}})});
-    auto e = portWith(4, {}, {child(40, u"X"_s, {{u"attached"_s, 0}})});
-    EXPECT_TRUE(observePort(registry, a).connected);
-    EXPECT_TRUE(observePort(registry, b).connected);
-    EXPECT_TRUE(observePort(registry, c).connected);
-    EXPECT_FALSE(observePort(registry, e).connected);
+    EXPECT_TRUE(flags(portWith(1, {{u"ConnectionActive"_s, true}},
+                               {child(10, u"IOPortTransportStateCC"_s, {}, {11}), child(11, u"IOPortTransportComponentCCUSBPDSOP"_s),
+                                child(12, u"IOPortFeaturePowerIn"_s, {}, {13}), child(13, u"IOPortFeaturePowerSource"_s)}))
+                == (Flags{true, true, true}));
+    EXPECT_TRUE(flags(portWith(2, {}, {child(23, u"IOPortFeaturePowerSource"_s)})) == (Flags{true, true, false}))
+        << "a power source alone means connected";
+    EXPECT_TRUE(flags(portWith(3, {{u"ConnectionActive"_s, false}, {u"IOAccessoryUSBConnectString"_s, u"None"_s}},
+                               {child(30, u"IOPortTransportStateCC"_s, {{u"Active"_s, false}}), child(32, u"IOPortFeaturePowerIn"_s)}))
+                == (Flags{false, false, false}))
+        << "the idle port of a real Mac";
+    // State texts of descendants.
+    EXPECT_TRUE(observePort(registry, portWith(4, {}, {child(40, u"X"_s, {{u"PartnerPresent"_s, true}})})).connected);
+    EXPECT_TRUE(observePort(registry, portWith(5, {}, {child(50, u"X"_s, {{u"Status"_s, PropertyDictionary{{u"Attached"_s, u"Yes"_s}}}})}))
+                    .connected);
+    EXPECT_TRUE(observePort(registry, portWith(6, {}, {child(60, u"X"_s, {{u"attached"_s, 1}})})).connected);
+    EXPECT_FALSE(observePort(registry, portWith(7, {}, {child(70, u"X"_s, {{u"attached"_s, 0}})})).connected);
 }
 
 TEST_F(ObserverFixture, VanishedEntriesAndUnreadableParts)
