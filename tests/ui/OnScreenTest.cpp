@@ -32,6 +32,52 @@ namespace {
 constexpr int channelTolerance = 6;
 constexpr int allowedDifferentPixels = 20;
 
+// A render of the item tree, afresh.
+QImage grab(QQuickItem* item)
+{
+    QSharedPointer<QQuickItemGrabResult> result = item->grabToImage();
+    if (!result)
+        return {};
+    bool ready = false;
+    QObject::connect(result.data(), &QQuickItemGrabResult::ready, [&] { ready = true; });
+    if (!QTest::qWaitFor([&] { return ready; }, 10000))
+        return {};
+    return result->image().convertToFormat(QImage::Format_ARGB32);
+}
+
+// Pixels of two pictures of one size that differ beyond the tolerance, marked in a copy of b if asked.
+int differentPixels(const QImage& a, const QImage& b, QImage* marked = nullptr)
+{
+    if (a.size() != b.size())
+        return a.width() * a.height();
+    int different = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x)
+            if (std::max({std::abs(qRed(p[x]) - qRed(q[x])), std::abs(qGreen(p[x]) - qGreen(q[x])),
+                          std::abs(qBlue(p[x]) - qBlue(q[x])), std::abs(qAlpha(p[x]) - qAlpha(q[x]))})
+                > channelTolerance) {
+                ++different;
+                if (marked)
+                    marked->setPixel(x, y, qRgb(255, 0, 255));
+            }
+    }
+    return different;
+}
+
+// Keeps the pictures of a step where a failure (or KABELWACHT_KEEP_CAPTURES) asks for them.
+QString keepCaptures(const char* step, bool failed, const std::vector<std::pair<const char*, QImage>>& pictures)
+{
+    if (!failed && !qEnvironmentVariableIsSet("KABELWACHT_KEEP_CAPTURES"))
+        return {};
+    const QString folder = QDir::temp().filePath(u"kabelwacht-on-screen"_s);
+    QDir().mkpath(folder);
+    for (const auto& [what, picture] : pictures)
+        picture.save(folder + u"/%1-%2.png"_s.arg(QString::fromLatin1(step), QString::fromLatin1(what)));
+    return folder;
+}
+
 class OnScreen : public ::testing::Test, protected test::SimulatedWindow {
 protected:
     void SetUp() override
@@ -66,37 +112,14 @@ protected:
         const QImage onServer = window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
         // The window's own grab hands back what it last painted, stale paint included; a grab of
         // the item tree renders the whole scene afresh.
-        QSharedPointer<QQuickItemGrabResult> grab = window->contentItem()->grabToImage();
-        ASSERT_TRUE(grab);
-        bool ready = false;
-        QObject::connect(grab.data(), &QQuickItemGrabResult::ready, [&] { ready = true; });
-        QTRY_VERIFY_WITH_TIMEOUT(ready, 10000);
-        ASSERT_TRUE(ready);
-        const QImage full = grab->image().convertToFormat(QImage::Format_RGB32).scaled(onServer.size());
-        ASSERT_FALSE(onServer.isNull());
-        int different = 0;
+        const QImage full = grab(window->contentItem()).convertToFormat(QImage::Format_RGB32).scaled(onServer.size());
+        ASSERT_FALSE(onServer.isNull() || full.isNull());
         QImage marked = full;
-        for (int y = 0; y < full.height(); ++y) {
-            const auto* a = reinterpret_cast<const QRgb*>(onServer.constScanLine(y));
-            const auto* b = reinterpret_cast<const QRgb*>(full.constScanLine(y));
-            for (int x = 0; x < full.width(); ++x) {
-                const int d = std::max({std::abs(qRed(a[x]) - qRed(b[x])), std::abs(qGreen(a[x]) - qGreen(b[x])),
-                                        std::abs(qBlue(a[x]) - qBlue(b[x]))});
-                if (d > channelTolerance) {
-                    ++different;
-                    marked.setPixel(x, y, qRgb(255, 0, 255));
-                }
-            }
-        }
+        const int different = differentPixels(onServer, full, &marked);
         const bool failed = different > allowedDifferentPixels;
-        if (failed || qEnvironmentVariableIsSet("KABELWACHT_KEEP_CAPTURES")) {
-            const QString folder = QDir::temp().filePath(u"kabelwacht-on-screen"_s);
-            QDir().mkpath(folder);
-            onServer.save(folder + u"/%1-on-server.png"_s.arg(QString::fromLatin1(step)));
-            marked.save(folder + u"/%1-differences.png"_s.arg(QString::fromLatin1(step)));
-            EXPECT_FALSE(failed) << step << ": " << different << " pixels on the server differ from a full render; see "
-                                 << folder.toStdString();
-        }
+        const QString folder = keepCaptures(step, failed, {{"on-server", onServer}, {"differences", marked}});
+        EXPECT_FALSE(failed) << step << ": " << different << " pixels on the server differ from a full render; see "
+                             << folder.toStdString();
     }
 
     // One user step that changes the screen, then the comparison.
@@ -148,40 +171,6 @@ TEST_F(OnScreen, EveryScreenChangeLeavesNothingBehind)
     step("intro", [&] { model.resetDiagnosis(); });
 }
 
-namespace {
-
-QImage grab(QQuickItem* item)
-{
-    QSharedPointer<QQuickItemGrabResult> result = item->grabToImage();
-    if (!result)
-        return {};
-    bool ready = false;
-    QObject::connect(result.data(), &QQuickItemGrabResult::ready, [&] { ready = true; });
-    if (!QTest::qWaitFor([&] { return ready; }, 10000))
-        return {};
-    return result->image().convertToFormat(QImage::Format_ARGB32);
-}
-
-// Pixels of two pictures of one size that differ beyond the tolerance.
-int differentPixels(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size())
-        return a.width() * a.height();
-    int different = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
-        const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
-        for (int x = 0; x < a.width(); ++x)
-            if (std::max({std::abs(qRed(p[x]) - qRed(q[x])), std::abs(qGreen(p[x]) - qGreen(q[x])),
-                          std::abs(qBlue(p[x]) - qBlue(q[x])), std::abs(qAlpha(p[x]) - qAlpha(q[x]))})
-                > channelTolerance)
-                ++different;
-    }
-    return different;
-}
-
-} // namespace
-
 // "Neue Diagnose" clears the model while the old screen still slides out: the screen leaving looks
 // as it looked before, while it is on its way out.
 TEST_F(OnScreen, ALeavingScreenShowsWhatItShowed)
@@ -200,12 +189,7 @@ TEST_F(OnScreen, ALeavingScreenShowsWhatItShowed)
         ASSERT_TRUE(screen && stack->property("busy").toBool()) << what << ": the screen left at once";
         const QImage leaving = grab(screen);
         const int different = differentPixels(before, leaving);
-        if (different > allowedDifferentPixels || qEnvironmentVariableIsSet("KABELWACHT_KEEP_CAPTURES")) {
-            const QString folder = QDir::temp().filePath(u"kabelwacht-on-screen"_s);
-            QDir().mkpath(folder);
-            before.save(folder + u"/%1-before.png"_s.arg(QString::fromLatin1(what)));
-            leaving.save(folder + u"/%1-leaving.png"_s.arg(QString::fromLatin1(what)));
-        }
+        keepCaptures(what, different > allowedDifferentPixels, {{"before", before}, {"leaving", leaving}});
         EXPECT_LE(different, allowedDifferentPixels) << what << ": the leaving screen changed in " << different << " pixels";
         settleScreen();
     };
