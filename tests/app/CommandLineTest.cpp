@@ -177,6 +177,7 @@ TEST(CommandLine, HelpVersionAndUsageErrors)
     const std::vector<std::pair<QStringList, QString>> cases{
         {{u"frobnicate"_s}, u"kabelwacht: unknown command 'frobnicate'"_s},
         {{u"probe"_s, u"--jsn"_s}, u"kabelwacht probe: Unknown option 'jsn'"_s},
+        {{u"probe"_s, u"--machine"_s, u"no-such-machine"_s}, u"kabelwacht probe: no-such-machine: no such machine file"_s},
         {{u"probe"_s, u"--machine"_s, u""_s},
          u"kabelwacht probe: --machine needs the name of a built-in machine or a machine file. Run 'kabelwacht probe --help'.\n"_s},
         {{u"run"_s, u"--script"_s, QStringLiteral(KW_SOURCE_DIR) + u"/docs/examples/m2-air.script"_s, u"--fs-root"_s, u""_s},
@@ -201,10 +202,6 @@ TEST(CommandLine, HelpVersionAndUsageErrors)
 
 TEST(CommandLine, BadMachineFileIsOneClearMessage)
 {
-    const CliRun missing = kabelwacht({u"probe"_s, u"--machine"_s, u"no-such-machine"_s});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_TRUE(missing.output.startsWith(u"kabelwacht probe: no-such-machine: no such machine file"_s));
-
     const QString broken = QStringLiteral(KW_SOURCE_DIR) + u"/tests/app/data/broken-machine.json"_s;
     const CliRun bad = kabelwacht({u"probe"_s, u"--machine"_s, broken});
     EXPECT_EQ(bad.status, 2);
