@@ -3,8 +3,7 @@
 #include "diagnosis/DiagnosticViewModel.h"
 #include "diagnosis/SystemServices.h"
 #include "diagnosis/VirtualScheduler.h"
-#include "probe/backends/simulated/MachineCatalogue.h"
-#include "probe/backends/simulated/SimulatedMac.h"
+#include "support/Machines.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +16,6 @@ using namespace Qt::StringLiterals;
 using diagnosis::DiagnosticViewModel;
 using model::DiagnosticPhase;
 using model::PortTestStatus;
-
-inline std::shared_ptr<probe::SimulatedMac> catalogueMac(const QString& name)
-{
-    auto loaded = probe::loadMachine(name);
-    EXPECT_TRUE(loaded.machine) << loaded.error.toStdString();
-    return probe::SimulatedMac::create(std::move(*loaded.machine), QStringLiteral(KW_PROFILER_HELPER));
-}
 
 // A probe whose every answer the test sets; thread-safe, since the model asks from background threads.
 class FakeProbe final : public probe::HardwareProbe {

@@ -4,7 +4,6 @@
 
 #include "diagnosis/PortCrediting.h"
 #include "probe/PortObserver.h"
-#include "probe/backends/simulated/IoregImport.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -15,31 +14,6 @@ using namespace kw::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-probe::IoregInput input(const QString& relative)
-{
-    const QString path = QStringLiteral(KW_SOURCE_DIR) + u"/tests/data/"_s + relative;
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return {relative, file.readAll()};
-}
-
-QJsonObject imported(const QString& dump, std::optional<QString> hardware = std::nullopt)
-{
-    std::optional<probe::IoregInput> hw;
-    if (hardware)
-        hw = input(*hardware);
-    const auto result = probe::importIoreg(input(dump), hw, std::nullopt);
-    EXPECT_TRUE(result.machine) << result.error.toStdString();
-    return result.machine.value_or(QJsonObject());
-}
-
-std::shared_ptr<probe::SimulatedMac> macFrom(const QJsonObject& machine)
-{
-    auto loaded = probe::parseMachineFile(QJsonDocument(machine).toJson(), u"import"_s);
-    EXPECT_TRUE(loaded.machine) << loaded.error.toStdString();
-    return probe::SimulatedMac::create(std::move(*loaded.machine), QStringLiteral(KW_PROFILER_HELPER));
-}
 
 const QString m3 = u"real-mac/m3pro-mac15-6/ioport.plist"_s;
 const QString m3Hardware = u"real-mac/m3pro-mac15-6/hardware.json"_s;
@@ -57,7 +31,8 @@ std::vector<model::PortObservation> observe(const std::shared_ptr<probe::Simulat
 
 TEST(ImportIoreg, BatteryServiceGivesThePowerState)
 {
-    const auto result = probe::importIoreg(input(m3), input(m3Hardware), input(u"real-mac/m3pro-mac15-6/battery.plist"_s));
+    const auto data = [](const QString& relative) { return probe::IoregInput{relative, sourceFile(u"tests/data/"_s + relative)}; };
+    const auto result = probe::importIoreg(data(m3), data(m3Hardware), data(u"real-mac/m3pro-mac15-6/battery.plist"_s));
     ASSERT_TRUE(result.machine);
     const QJsonObject power = (*result.machine)[u"power"_s].toObject();
     EXPECT_EQ(power[u"providingType"_s].toString(), u"AC Power"_s);
@@ -67,7 +42,7 @@ TEST(ImportIoreg, BatteryServiceGivesThePowerState)
 TEST(ImportIoreg, FullRunsPassEveryPort)
 {
     for (const auto& [dump, hardware] : {std::pair(m3, m3Hardware), std::pair(m1, m1Hardware)}) {
-        Harness h(macFrom(imported(dump, hardware)));
+        Harness h(macFrom(importedCapture(dump, hardware)));
         h.startPortTests();
         for (int socket = 1; socket <= 3; ++socket) {
             ASSERT_TRUE(h.untilStatus(PortTestStatus::waitingForConnection));
@@ -126,7 +101,7 @@ TEST(ImportIoreg, CatalogueMachinesHaveTheShapeOfRealOnes)
     for (const auto& [catalogue, dump, hardware, port] :
          {std::tuple(u"mac15-6"_s, m3, m3Hardware, u"Port-USB-C@2"_s),
           std::tuple(u"macbookpro18-3"_s, m1, m1Hardware, u"Port-USB-C@2"_s)}) {
-        const QJsonObject real = portEntry(imported(dump, hardware)[u"registry"_s].toObject(), port);
+        const QJsonObject real = portEntry(importedCapture(dump, hardware)[u"registry"_s].toObject(), port);
         const QJsonObject ours = portEntry(catalogueMachine(catalogue)[u"registry"_s].toObject(), port);
         ASSERT_FALSE(real.isEmpty());
         ASSERT_FALSE(ours.isEmpty()) << catalogue.toStdString();
@@ -164,7 +139,7 @@ std::vector<model::PortDescriptor> portsOf(const std::shared_ptr<probe::Simulate
 TEST(ImportIoreg, SimulatedChargerAndHubShowWhatTheCapturesShow)
 {
     // The M3 Pro capture charges on Port-USB-C@1: its partner under CC, its power sources under Power In.
-    const auto realM3 = macFrom(imported(m3, m3Hardware));
+    const auto realM3 = macFrom(importedCapture(m3, m3Hardware));
     const QStringList charging = chargeEntries(*realM3, portsOf(realM3)[0]);
     EXPECT_EQ(charging.size(), 4) << charging.join(u", "_s).toStdString();
     auto mac15 = catalogueMac(u"mac15-6"_s);
@@ -177,7 +152,7 @@ TEST(ImportIoreg, SimulatedChargerAndHubShowWhatTheCapturesShow)
 
     // The M1 Pro capture's dock on Port-USB-C@1 shows a partner and no power source; so do the
     // simulated hub and charger of that family.
-    const auto realM1 = macFrom(imported(m1, m1Hardware));
+    const auto realM1 = macFrom(importedCapture(m1, m1Hardware));
     const QStringList dock = chargeEntries(*realM1, portsOf(realM1)[0]);
     EXPECT_EQ(dock, QStringList{u"CC/SOP IOPortTransportComponentCCUSBPDSOP"_s});
     auto m1Pro = catalogueMac(u"macbookpro18-3"_s);
@@ -191,7 +166,7 @@ TEST(ImportIoreg, WhatTheProbeSeesAndCreditsOnTheCaptures)
 {
     // M3 Pro: Port-USB-C@1 charges from a 100 W charger; it is the one port with a power source and
     // the one candidate; the idle port and the port with the USB key show none.
-    const auto realM3 = macFrom(imported(m3, m3Hardware));
+    const auto realM3 = macFrom(importedCapture(m3, m3Hardware));
     const auto report = probe::PlatformProbe(realM3->platform()).buildHardwareReport();
     ASSERT_EQ(report.portDescriptors.size(), 3u);
     for (int i = 0; i < 3; ++i) {
@@ -217,7 +192,7 @@ TEST(ImportIoreg, WhatTheProbeSeesAndCreditsOnTheCaptures)
 
     // M1 Pro: the family publishes no power sources, so the dock on Port-USB-C@1 and then the
     // display cable on @3 take the credit.
-    const QJsonObject m1Machine = imported(m1, m1Hardware);
+    const QJsonObject m1Machine = importedCapture(m1, m1Hardware);
     EXPECT_FALSE(m1Machine[u"charging"_s][u"powerSourceFeatures"_s].toBool());
     const auto m1Ports = observe(macFrom(m1Machine));
     ASSERT_EQ(m1Ports.size(), 3u);

@@ -3,6 +3,7 @@
 // whole scripted diagnoses end in the same output; nothing leaks; failed calls give the fallbacks.
 #include "MacApiStandIn.h"
 #include "support/FakePlatform.h"
+#include "support/Machines.h"
 
 #include "diagnosis/DiagnosticViewModel.h"
 #include "diagnosis/SystemServices.h"
@@ -16,14 +17,10 @@
 #include "probe/PowerSnapshotReader.h"
 #include "probe/SupportDump.h"
 #include "probe/backends/macos/MacPlatform.h"
-#include "probe/backends/simulated/IoregImport.h"
-#include "probe/backends/simulated/MachineCatalogue.h"
-#include "probe/backends/simulated/SimulatedMac.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QJsonDocument>
 #include <QTimeZone>
 
@@ -38,31 +35,8 @@ namespace macapi = kw::test::macapi;
 
 namespace {
 
-QByteArray sourceFile(const QString& relative)
-{
-    QFile file(QStringLiteral(KW_SOURCE_DIR) + u'/' + relative);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << relative.toStdString();
-    return file.readAll();
-}
-
-std::shared_ptr<probe::SimulatedMac> catalogueMac(const QString& name)
-{
-    auto loaded = probe::loadMachine(name);
-    EXPECT_TRUE(loaded.machine) << loaded.error.toStdString();
-    return probe::SimulatedMac::create(std::move(*loaded.machine), QStringLiteral(KW_PROFILER_HELPER));
-}
-
-std::shared_ptr<probe::SimulatedMac> importedMac(const QString& dump, const std::optional<QString>& hardware)
-{
-    std::optional<probe::IoregInput> hw;
-    if (hardware)
-        hw = probe::IoregInput{*hardware, sourceFile(u"tests/data/"_s + *hardware)};
-    const auto imported = probe::importIoreg({dump, sourceFile(u"tests/data/"_s + dump)}, hw, std::nullopt);
-    EXPECT_TRUE(imported.machine) << imported.error.toStdString();
-    auto loaded = probe::parseMachineFile(imported.json, dump);
-    EXPECT_TRUE(loaded.machine) << loaded.error.toStdString();
-    return probe::SimulatedMac::create(std::move(*loaded.machine), QStringLiteral(KW_PROFILER_HELPER));
-}
+using test::catalogueMac;
+using test::sourceFile;
 
 // The macOS backend, asking the stand-in, which asks the simulated Mac. Child processes are the
 // simulated Mac's: the backend shares the program's ordinary child-process code.
@@ -97,11 +71,12 @@ std::vector<Machine> everyMachine()
     for (const QString& name : probe::catalogueMachineNames())
         machines.push_back({name, [name] { return catalogueMac(name); }});
     machines.push_back({u"imported M3 Pro"_s, [] {
-                            return importedMac(u"real-mac/m3pro-mac15-6/ioport.plist"_s, u"real-mac/m3pro-mac15-6/hardware.json"_s);
+                            return test::macFrom(test::importedCapture(u"real-mac/m3pro-mac15-6/ioport.plist"_s,
+                                                                       u"real-mac/m3pro-mac15-6/hardware.json"_s));
                         }});
     machines.push_back({u"imported M1 Pro"_s, [] {
-                            return importedMac(u"real-mac/m1pro-macbookpro18/ioreg_ports_occupied.plist"_s,
-                                               u"m1pro-hardware.json"_s);
+                            return test::macFrom(test::importedCapture(
+                                u"real-mac/m1pro-macbookpro18/ioreg_ports_occupied.plist"_s, u"m1pro-hardware.json"_s));
                         }});
     return machines;
 }
