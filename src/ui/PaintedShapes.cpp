@@ -6,6 +6,8 @@
 #include <QQuickWindow>
 #include <QSGImageNode>
 #include <QSGRectangleNode>
+#include <QSGRenderNode>
+#include <QSGRendererInterface>
 #include <QPainterPath>
 #include <QRadialGradient>
 
@@ -81,20 +83,96 @@ QSGNode* PaintedShape::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
     return node;
 }
 
+namespace {
+
+QLinearGradient diagonal(QSizeF size, const QColor& start, const QColor& end)
+{
+    QLinearGradient gradient(QPointF(0, 0), QPointF(size.width(), size.height()));
+    gradient.setColorAt(0, start);
+    gradient.setColorAt(1, end);
+    return gradient;
+}
+
+// A gradient painted by the software renderer's own painter, into whatever part of the window it
+// repaints.
+class GradientPaintNode : public QSGRenderNode {
+public:
+    explicit GradientPaintNode(QQuickWindow* window) : m_window(window) {}
+    void render(const RenderState* state) override
+    {
+        auto* painter = static_cast<QPainter*>(
+            m_window->rendererInterface()->getResource(m_window, QSGRendererInterface::PainterResource));
+        if (!painter)
+            return;
+        // The clip is in the window's pixels, so it goes before the item's transform.
+        if (const QRegion* clip = state->clipRegion()) {
+            if (clip->isEmpty())
+                return;
+            painter->setClipRegion(*clip, Qt::ReplaceClip);
+        }
+        painter->setTransform(matrix()->toTransform());
+        painter->setOpacity(inheritedOpacity());
+        // A whole-pixel rectangle needs no antialiasing, and an opaque one no blending: it is the
+        // cheapest fill the painter has, which the animations over the backdrop repaint each frame.
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        if (opaque() && inheritedOpacity() >= 1)
+            painter->setCompositionMode(QPainter::CompositionMode_Source);
+        painter->fillRect(QRectF(QPointF(0, 0), size), diagonal(size, start, end));
+    }
+    RenderingFlags flags() const override
+    {
+        return opaque() ? BoundedRectRendering | OpaqueRendering : BoundedRectRendering;
+    }
+    QRectF rect() const override { return QRectF(QPointF(0, 0), size); }
+
+    QSizeF size;
+    QColor start;
+    QColor end;
+
+private:
+    bool opaque() const { return start.alpha() == 255 && end.alpha() == 255; }
+    QQuickWindow* m_window;
+};
+
+} // namespace
+
 void DiagonalGradient::paint(QPainter* painter)
 {
     const QRectF area(0, 0, width(), height());
-    QLinearGradient gradient(area.topLeft(), area.bottomRight());
-    gradient.setColorAt(0, m_start);
-    gradient.setColorAt(1, m_end);
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setPen(Qt::NoPen);
-    painter->setBrush(gradient);
+    painter->setBrush(diagonal(area.size(), m_start, m_end));
     const qreal r = std::min({m_radius, width() / 2, height() / 2});
     if (r > 0)
         painter->drawRoundedRect(area, r, r);
     else
         painter->drawRect(area);
+}
+
+QSGNode* DiagonalGradient::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData* data)
+{
+    const bool direct = m_radius <= 0 && window()
+                        && window()->rendererInterface()->graphicsApi() == QSGRendererInterface::Software;
+    if (oldNode && (oldNode->type() == QSGNode::RenderNodeType) != direct) {
+        delete oldNode;
+        oldNode = nullptr;
+    }
+    if (!direct)
+        return PaintedShape::updatePaintNode(oldNode, data);
+    const QSize size = paintedSize();
+    if (size.isEmpty()) {
+        delete oldNode;
+        return nullptr;
+    }
+    auto* node = oldNode ? static_cast<GradientPaintNode*>(oldNode) : new GradientPaintNode(window());
+    if (node->size != QSizeF(width(), height()) || node->start != m_start || node->end != m_end) {
+        node->size = QSizeF(width(), height());
+        node->start = m_start;
+        node->end = m_end;
+        node->markDirty(QSGNode::DirtyMaterial);
+    }
+    m_dirty = false;
+    return node;
 }
 
 RoundShape::RoundShape(QQuickItem* parent) : PaintedShape(parent)

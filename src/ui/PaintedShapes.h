@@ -49,6 +49,9 @@ protected:
 };
 
 // A rounded rectangle filled with a gradient from its top-leading to its bottom-trailing corner.
+// Without rounded corners and with the software renderer, the gradient is painted straight into
+// the window wherever it shows instead of into a picture: the window's backdrop and sidebar are its
+// largest shapes, and a picture of them held some 3 MiB.
 class DiagonalGradient : public PaintedShape {
     Q_OBJECT
     QML_ELEMENT
@@ -61,6 +64,9 @@ public:
     void setEndColor(const QColor& c) { set(m_end, c); }
     void setRadius(qreal r) { set(m_radius, r); }
     void paint(QPainter* painter) override;
+
+protected:
+    QSGNode* updatePaintNode(QSGNode* node, UpdatePaintNodeData* data) override;
 
 private:
     QColor m_start;
