@@ -164,14 +164,12 @@ QSGNode* DiagonalGradient::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData
         delete oldNode;
         return nullptr;
     }
+    // Asked for only when the size or a colour changed: the node takes them and repaints.
     auto* node = oldNode ? static_cast<GradientPaintNode*>(oldNode) : new GradientPaintNode(window());
-    if (node->size != QSizeF(width(), height()) || node->start != m_start || node->end != m_end) {
-        node->size = QSizeF(width(), height());
-        node->start = m_start;
-        node->end = m_end;
-        node->markDirty(QSGNode::DirtyMaterial);
-    }
-    m_dirty = false;
+    node->size = QSizeF(width(), height());
+    node->start = m_start;
+    node->end = m_end;
+    node->markDirty(QSGNode::DirtyMaterial);
     return node;
 }
 
